@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Starts or stops one Wine test session: a 32-bit prefix inside the build tree, a private Xvfb
+# display and a persistent wineserver, so each test process does not pay Wine's start-up.
+#   wine-session.sh start <dir>     wine-session.sh stop <dir>
+set -euo pipefail
+cmd=${1:?start or stop}
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=wine-env.sh
+. "$here/wine-env.sh" "${2:?session directory}"
+mkdir -p "$KARUVEL_WINE_DIR"
+
+stop_session() {
+  if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+  if [ -f "$KARUVEL_WINE_DIR/xvfb.pid" ]; then
+    kill "$(cat "$KARUVEL_WINE_DIR/xvfb.pid")" 2>/dev/null || true
+    rm -f "$KARUVEL_WINE_DIR/xvfb.pid"
+  fi
+  rm -f "$KARUVEL_WINE_DIR/display"
+}
+
+case "$cmd" in
+  stop) stop_session; exit 0 ;;
+  start) ;;
+  *) echo "usage: $0 start|stop <dir>" >&2; exit 2 ;;
+esac
+
+stop_session
+
+# A private display: Xvfb picks a free number and reports it on the given descriptor.
+exec 3> "$KARUVEL_WINE_DIR/display.fd"
+setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$KARUVEL_WINE_DIR/xvfb.log" 2>&1 &
+echo $! > "$KARUVEL_WINE_DIR/xvfb.pid"
+exec 3>&-
+for _ in $(seq 100); do
+  [ -s "$KARUVEL_WINE_DIR/display.fd" ] && break
+  sleep 0.05
+done
+echo ":$(tr -d '\n' < "$KARUVEL_WINE_DIR/display.fd")" > "$KARUVEL_WINE_DIR/display"
+rm -f "$KARUVEL_WINE_DIR/display.fd"
+DISPLAY=$(cat "$KARUVEL_WINE_DIR/display")
+export DISPLAY
+
+if [ ! -f "$WINEPREFIX/.karuvel-ready" ]; then
+  rm -rf "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  cat > "$KARUVEL_WINE_DIR/prefix.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="Y"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"MS Gothic"="IPAGothic"
+"MS UI Gothic"="IPAGothic"
+REG
+  wine regedit /S "$(winepath -w "$KARUVEL_WINE_DIR/prefix.reg")" >/dev/null 2>&1
+  # The full-width name of the Japanese system font, written through the registry API so its
+  # UTF-16 reaches the prefix intact.
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.karuvel-ready"
+fi
+
+# The persistent server; later wine processes attach to it.
+wineserver -p </dev/null >/dev/null 2>&1
+echo "wine session: prefix $WINEPREFIX, display $DISPLAY"
