@@ -1,0 +1,38 @@
+// What every handler works on: the run's shared state, the window, and the host services.
+#pragma once
+
+#include <cstdint>
+
+#include "common/file_system.h"
+#include "common/text.h"
+#include "dscp/dscp_library.h"
+#include "settings/note_table.h"
+#include "shell/main_view.h"
+
+namespace karuvel {
+
+// State shared by the handlers for the whole run. One instance, owned by the program's entry.
+struct AppState {
+  Text strRootDir;      // ZMemo's install root, as stored in the registry
+  Text strUserDir;      // strRootDir + "\USERS\" + user + "\"
+  NoteTable table;      // Notes and intNoteCount, written only by ReadMemoIni
+  Text strSendText;     // the last LOAD request built
+  Text strReceiveText;  // the last reply
+};
+
+// Services from the machine the handlers need.
+class HostServices {
+ public:
+  virtual ~HostServices() = default;
+  virtual int16_t IsZMemoRunning() = 0;  // 1 when ZMemo's mutex exists, 0 otherwise
+  virtual const FileSystem& Files() const = 0;
+  virtual DscpLibrary& Dscp() = 0;
+};
+
+struct App {
+  AppState& state;
+  MainView& view;
+  HostServices& host;
+};
+
+}  // namespace karuvel
