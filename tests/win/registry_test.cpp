@@ -7,6 +7,7 @@
 
 #include "common/ansi.h"
 #include "settings/reg.h"
+#include "settings/user_dir.h"
 
 namespace karuvel {
 namespace {
@@ -118,6 +119,15 @@ TEST_F(Registry, GetStringBelowAnOpenKey) {
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &software), ERROR_SUCCESS);
   EXPECT_EQ(cReg().RegGetString(software, u"KaruvelRegistryTest", u"Root"), u"D:\\Z");
   RegCloseKey(software);
+}
+
+TEST(UserName, IsTheLogonNameOrDefault) {
+  wchar_t wide[256] = {};
+  DWORD size = 256;
+  ASSERT_TRUE(GetUserNameW(wide, &size));
+  const Text expected = UserNameOrDefault(reinterpret_cast<const char16_t*>(wide));
+  EXPECT_EQ(GetCurrentUserName(), expected);
+  EXPECT_NE(GetCurrentUserName(), u"");
 }
 
 }  // namespace
