@@ -297,7 +297,10 @@ TEST_F(MemoIniFile, NewlyRegisteredNoteStartsWithoutEarlierText) {
 TEST_F(MemoIniFile, MissingHiddenOrDirectoryPathLeavesTableAsItWas) {
   Load({"1_ScriptEnableDscpServer=true", "1_ETag=kept"});
   const Text hidden = dir_.Write(".memo.ini", MemoBytes({"2_ScriptEnableDscpServer=true"}));
-  for (const Text& path : {dir_.PathOf("absent.ini"), hidden, dir_.PathOf("")}) {
+  // other.ini exists, but a pattern or a NUL does not name it exactly.
+  const Text other = dir_.Write("other.ini", MemoBytes({"3_ScriptEnableDscpServer=true"}));
+  for (const Text& path : {dir_.PathOf("absent.ini"), hidden, dir_.PathOf(""), dir_.PathOf("other.in?"),
+                           other + Text(1, u'\0') + u"x"}) {
     ReadMemoIni(path, table_, RealFileSystem());
     ASSERT_EQ(table_.intNoteCount, 1);
     EXPECT_EQ(table_.Notes[0].strETag, u"kept");

@@ -4,15 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "common/ansi.h"
 #include "common/cp932.h"
-#include "common/file_system.h"
-#include "settings/memo_ini.h"
 
 namespace karuvel {
 namespace {
@@ -104,50 +100,6 @@ TEST(Cp932, TextToAnsiMatchesTheSystem) {
   const Text text = u"C:\\表\\ソ能_=\u00E9\u20AC.ugu";
   EXPECT_EQ(TextToAnsi(text), SystemEncode(text));
   EXPECT_EQ(cp932::Encode(text), SystemEncode(text));
-}
-
-}  // namespace
-}  // namespace karuvel
-
-// The reader on the system's own conversion: Shift-JIS lines whose trail bytes are "\" and "_".
-namespace karuvel {
-namespace {
-
-class BytesFileSystem : public FileSystem {
- public:
-  explicit BytesFileSystem(std::string bytes) : bytes_(std::move(bytes)) {}
-  bool IsOrdinaryFile(TextView) const override { return true; }
-  std::unique_ptr<ByteStream> OpenRead(TextView) const override { return std::make_unique<Stream>(bytes_); }
-
- private:
-  class Stream : public ByteStream {
-   public:
-    explicit Stream(const std::string& bytes) : bytes_(bytes) {}
-    std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-      const size_t n = std::min({size, size_t{5}, bytes_.size() - at_});  // small reads split characters
-      bytes_.copy(buffer, n, at_);
-      at_ += n;
-      return static_cast<std::ptrdiff_t>(n);
-    }
-
-   private:
-    const std::string& bytes_;
-    size_t at_ = 0;
-  };
-  std::string bytes_;
-};
-
-TEST(Cp932, ReaderSeesShiftJisThroughTheSystemConversion) {
-  const BytesFileSystem fs(
-      "0_ScriptEnableDscpServer=true\r\n\x83\x5F_ETag=\x95\x5C=\x83\x5C_\r\n"
-      "0_ScriptFileName=C:\\\x95\x5C\\\x94\x5C.ugu\n0_WatermarkHistory-0=\x81");
-  NoteTable table;
-  ReadMemoIni(u"memo.ini", table, fs);
-  ASSERT_EQ(table.intNoteCount, 1);
-  EXPECT_EQ(table.Notes[0].strETag, u"表=ソ_");
-  EXPECT_EQ(table.Notes[0].strScriptFileName, u"C:\\表\\能.ugu");
-  ASSERT_EQ(table.Notes[0].intHistoryCount, 2);
-  EXPECT_EQ(table.Notes[0].strHistory[1], u"\u30FB");
 }
 
 }  // namespace
