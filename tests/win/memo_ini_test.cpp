@@ -1,11 +1,9 @@
-// The memo.ini reader on Windows: the system's code page conversion, and a real file under a
-// Japanese path read through the Windows file system.
+// The memo.ini reader on Windows: a real file under a Japanese path, read through the Windows file
+// system and the system's code page conversion.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,37 +23,6 @@ void ExpectMemoLoaded(const NoteTable& table) {
   EXPECT_EQ(table.Notes[0].strScriptFileName, u"C:\\表\\能.ugu");
   ASSERT_EQ(table.Notes[0].intHistoryCount, 2);
   EXPECT_EQ(table.Notes[0].strHistory[1], u"\u30FB");  // lone lead byte at the end
-}
-
-class BytesFileSystem : public FileSystem {
- public:
-  explicit BytesFileSystem(std::string bytes) : bytes_(std::move(bytes)) {}
-  bool IsOrdinaryFile(TextView) const override { return true; }
-  std::unique_ptr<ByteStream> OpenRead(TextView) const override { return std::make_unique<Stream>(bytes_); }
-
- private:
-  class Stream : public ByteStream {
-   public:
-    explicit Stream(const std::string& bytes) : bytes_(bytes) {}
-    std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-      const size_t n = std::min({size, size_t{5}, bytes_.size() - at_});  // small reads split characters
-      bytes_.copy(buffer, n, at_);
-      at_ += n;
-      return static_cast<std::ptrdiff_t>(n);
-    }
-
-   private:
-    const std::string& bytes_;
-    size_t at_ = 0;
-  };
-  std::string bytes_;
-};
-
-TEST(MemoIniWin, ReadsShiftJisThroughTheSystemConversion) {
-  const BytesFileSystem fs(kMemo);
-  NoteTable table;
-  ReadMemoIni(u"memo.ini", table, fs);
-  ExpectMemoLoaded(table);
 }
 
 // A directory whose name holds 表 (0x95 0x5C) in the temporary folder, removed with its files.
