@@ -25,11 +25,13 @@ for target in build/fuzz/fuzz/*_fuzz; do
   mkdir -p "$corpus"
   seeds=fuzz/seeds/$name
   [ -d "$seeds" ] || seeds=
-  # rss_limit bounds memory; a crash, leak or sanitizer report fails the run.
-  if "$target" -max_total_time="$seconds" -rss_limit_mb=1024 -max_len=65536 -print_final_stats=1 \
+  # rss_limit bounds memory and timeout catches a hang; a crash, leak or sanitizer report fails the run.
+  if "$target" -max_total_time="$seconds" -rss_limit_mb=1024 -timeout=10 -max_len=65536 -print_final_stats=1 \
        -artifact_prefix="$out/$name-" "$corpus" $seeds >"$out/$name.log" 2>&1; then
     runs=$(grep -E '^stat::number_of_executed_units' "$out/$name.log" | awk '{print $2}')
-    echo "fuzz: $name ok, ${runs:-?} executions in ${seconds}s"
+    rss=$(grep -E '^stat::peak_rss_mb' "$out/$name.log" | awk '{print $2}')
+    cases=$(find "$corpus" -type f | wc -l)
+    echo "fuzz: $name ok, ${runs:-?} executions in ${seconds}s, corpus $cases inputs, peak ${rss:-?} MB"
   else
     echo "fuzz: $name FAILED, see $out/$name.log"
     tail -30 "$out/$name.log"
