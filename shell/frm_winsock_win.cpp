@@ -333,8 +333,8 @@ HWND FrmWinSock::Control(int id) const {
 void FrmWinSock::SetVersionCaption(const Text& caption) { SetWindowTextW(Control(kLblVersion), Wide(caption)); }
 
 void FrmWinSock::Show() {
+  // Painting follows with the first idle moment: a message box of start-up paints it too.
   ShowWindow(hwnd_, SW_SHOW);
-  UpdateWindow(hwnd_);
   SetFocus(Control(kCbo切替対象));
 }
 
@@ -371,6 +371,9 @@ int FrmWinSock::OuterHeightTwips() const {
 
 void FrmWinSock::SetOuterHeightTwips(int twips) {
   heightTwips_ = twips;
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  if (r.bottom - r.top == Px(twips)) return;
   SetWindowPos(hwnd_, nullptr, 0, 0, Px(kOuterWidthTwips), Px(twips),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
