@@ -7,6 +7,8 @@ namespace karuvel {
 
 Text AnsiToText(std::string_view bytes) { return cp932::Decode(bytes); }
 
+void AnsiToText(std::string_view bytes, Text& out) { cp932::DecodeInto(bytes, out); }
+
 std::string TextToAnsi(TextView text) { return cp932::Encode(text); }
 
 bool IsAnsiRepresentable(TextView text) { return cp932::IsRepresentable(text); }

@@ -14,6 +14,12 @@ constexpr size_t kMaxPiece = INT_MAX / 4;
 
 Text AnsiToText(std::string_view bytes) {
   Text out;
+  AnsiToText(bytes, out);
+  return out;
+}
+
+void AnsiToText(std::string_view bytes, Text& out) {
+  out.clear();
   while (!bytes.empty()) {
     size_t n = bytes.size() < kMaxPiece ? bytes.size() : kMaxPiece;
     // Do not end a piece between a lead byte and its trail byte.
@@ -34,7 +40,6 @@ Text AnsiToText(std::string_view bytes) {
                         reinterpret_cast<wchar_t*>(&out[at]), len);
     bytes.remove_prefix(n);
   }
-  return out;
 }
 
 std::string TextToAnsi(TextView text) {

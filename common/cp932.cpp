@@ -14,30 +14,31 @@ void DecodeInto(std::string_view bytes, Text& out) {
   const unsigned char* const end = s + bytes.size();
   char16_t* d = out.data();
   while (s < end) {
-    // ASCII runs, eight bytes at a time: bytes below 0x80 are themselves.
-    while (end - s >= 8) {
-      uint64_t word;
-      std::memcpy(&word, s, 8);
-      if (word & 0x8080808080808080ull) break;
-      for (int i = 0; i < 8; ++i) d[i] = s[i];
-      s += 8;
-      d += 8;
-    }
-    if (s == end) break;
-    const unsigned char b = *s;
-    if (b < 0x80) {
-      *d++ = b;
-      ++s;
+    if (*s < 0x80) {
+      // ASCII runs, eight bytes at a time: bytes below 0x80 are themselves.
+      while (end - s >= 8) {
+        uint64_t word;
+        std::memcpy(&word, s, 8);
+        if (word & 0x8080808080808080ull) break;
+        for (int i = 0; i < 8; ++i) d[i] = s[i];
+        s += 8;
+        d += 8;
+      }
+      while (s < end && *s < 0x80) *d++ = *s++;
       continue;
     }
-    const unsigned row = kLeadRow[b];
-    if (row != 0 && end - s >= 2 && s[1] != 0) {
-      *d++ = kPair[row - 1][s[1]];
-      s += 2;
-    } else {
-      *d++ = kSingle[b];
-      ++s;
-    }
+    // Runs of other bytes, double-byte characters mostly.
+    do {
+      const unsigned char b = *s;
+      const unsigned row = kLeadRow[b];
+      if (row != 0 && end - s >= 2 && s[1] != 0) {
+        *d++ = kPair[row - 1][s[1]];
+        s += 2;
+      } else {
+        *d++ = kSingle[b];
+        ++s;
+      }
+    } while (s < end && *s >= 0x80);
   }
   out.resize(static_cast<size_t>(d - out.data()));
 }

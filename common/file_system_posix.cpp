@@ -32,6 +32,10 @@ class FdStream final : public ByteStream {
   int fd_;
 };
 
+// Characters that a Windows directory search expands as patterns, and NUL, which would cut the
+// path short: such a path names no ordinary file, as on Windows.
+bool HasPatternOrNul(TextView path) { return path.find_first_of(TextView(u"*?<>\"\0", 6)) != TextView::npos; }
+
 bool IsHiddenName(TextView path) {
   const size_t slash = path.find_last_of(u"/\\");
   const TextView name = slash == TextView::npos ? path : path.substr(slash + 1);
@@ -41,12 +45,13 @@ bool IsHiddenName(TextView path) {
 class PosixFileSystem final : public FileSystem {
  public:
   bool IsOrdinaryFile(TextView path) const override {
-    if (path.empty() || path.find_first_of(u"*?") != TextView::npos || IsHiddenName(path)) return false;
+    if (path.empty() || HasPatternOrNul(path) || IsHiddenName(path)) return false;
     struct stat st {};
     return ::stat(TextToUtf8(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
 
   std::unique_ptr<ByteStream> OpenRead(TextView path) const override {
+    if (path.empty() || path.find(u'\0') != TextView::npos) return nullptr;
     const int fd = ::open(TextToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<FdStream>(fd);

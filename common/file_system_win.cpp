@@ -18,33 +18,24 @@ const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(
 // and '"' that the directory search also expands. A NUL would cut the path short.
 bool HasPatternOrNul(TextView path) { return path.find_first_of(TextView(u"*?<>\"\0", 6)) != TextView::npos; }
 
+// Owns a handle that is INVALID_HANDLE_VALUE when empty, closed with `Close`.
+template <BOOL(WINAPI* Close)(HANDLE)>
 class HandleOwner {
  public:
   explicit HandleOwner(HANDLE handle) : handle_(handle) {}
   HandleOwner(const HandleOwner&) = delete;
   HandleOwner& operator=(const HandleOwner&) = delete;
   ~HandleOwner() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    if (handle_ != INVALID_HANDLE_VALUE) Close(handle_);
   }
   HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
 
  private:
   HANDLE handle_;
 };
-
-class FindOwner {
- public:
-  explicit FindOwner(HANDLE handle) : handle_(handle) {}
-  FindOwner(const FindOwner&) = delete;
-  FindOwner& operator=(const FindOwner&) = delete;
-  ~FindOwner() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  bool found() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
+using FileOwner = HandleOwner<CloseHandle>;
+using FindOwner = HandleOwner<FindClose>;
 
 class FileStream final : public ByteStream {
  public:
@@ -57,7 +48,7 @@ class FileStream final : public ByteStream {
   }
 
  private:
-  HandleOwner file_;
+  FileOwner file_;
 };
 
 class WinFileSystem final : public FileSystem {
@@ -71,7 +62,7 @@ class WinFileSystem final : public FileSystem {
     const FindOwner search(
         FindFirstFileExW(Wide(name), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     SetErrorMode(oldMode);
-    if (!search.found()) return false;
+    if (!search.valid()) return false;
     constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     return (data.dwFileAttributes & kNotOrdinary) == 0;
   }

@@ -54,21 +54,5 @@ TEST(Cp932, EncodesAndReportsWhatItCannotHold) {
   EXPECT_FALSE(IsAnsiRepresentable(u"\xD800"));
 }
 
-TEST(Cp932, EveryDoubleByteCharacterRoundTripsWhenRepresentable) {
-  int checked = 0;
-  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-    if (lead == 0xA0) lead = 0xE0;  // 0xA0-0xDF are single-byte characters
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
-      const Text text = AnsiToText(bytes);
-      ASSERT_EQ(text.size(), 1u);
-      if (text[0] == u'\u30FB' || !IsAnsiRepresentable(text)) continue;
-      EXPECT_EQ(AnsiToText(TextToAnsi(text)), text);
-      ++checked;
-    }
-  }
-  EXPECT_GT(checked, 7000);
-}
-
 }  // namespace
 }  // namespace karuvel

@@ -113,14 +113,6 @@ TEST_F(Registry, SetStringBelowAKeyThatCannotBeOpenedIsFalse) {
   EXPECT_EQ(cReg().RegGetString(bogus, u"Sub", u"Root"), u"");
 }
 
-TEST_F(Registry, GetStringBelowAnOpenKey) {
-  PutAnsi("Root", REG_SZ, std::string("D:\\Z\0", 5));
-  HKEY software = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &software), ERROR_SUCCESS);
-  EXPECT_EQ(cReg().RegGetString(software, u"KaruvelRegistryTest", u"Root"), u"D:\\Z");
-  RegCloseKey(software);
-}
-
 TEST(UserName, IsTheLogonNameOrDefault) {
   wchar_t wide[256] = {};
   DWORD size = 256;
