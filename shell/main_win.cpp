@@ -59,6 +59,10 @@ void EndProgram() {
 
 void EndProcessNow() { ExitProcess(0); }
 
+void Form_Unload() { EndProgram(); }
+
+void Cmd終了_Click() { EndProcessNow(); }
+
 void Main(Program& program) {
   // 1. A second instance ends silently: no window, no message, no mutex.
   if (!ClaimFirstInstance(program.instanceMarker)) EndProcessNow();
@@ -74,8 +78,8 @@ void Main(Program& program) {
     ExitProcess(1);
   }
   WindowActions actions;
-  actions.unload = [] { EndProgram(); };
-  actions.exitNow = [] { EndProcessNow(); };
+  actions.unload = Form_Unload;
+  actions.exitNow = Cmd終了_Click;
   // actions.switchNow: the script switch (Cmd切替) hooks in here; drops register on
   // window.Handle().
   window.Attach(&program.app, std::move(actions));

@@ -51,6 +51,10 @@ void Main(Program& program);
 
 // The window is closed: releases the own mutex and ends the process. Does not return.
 [[noreturn]] void EndProgram();
+// The window is being closed, by any means: the program ends, and nothing can cancel it.
+[[noreturn]] void Form_Unload();
+// Cmd終了 pressed: the process ends at once, without a question or message.
+[[noreturn]] void Cmd終了_Click();
 
 // Ends the process at once (Cmd終了); the system closes what is still open. Does not return.
 [[noreturn]] void EndProcessNow();

@@ -58,46 +58,6 @@ TEST(Handlers, ChoosingANoteEmptiesTheTextsAndRefillsItsScripts) {
   EXPECT_EQ(f.view.log[3], "scripts.clear");
 }
 
-TEST(Handlers, ChoosingAScriptOnlyEmptiesTheTexts) {
-  FakeApp f;
-  f.state.strUserDir = u"D:\\";
-  f.host.files.files[u"D:\\memo.ini"] = kTwoNotes;
-  ReloadNoteList(f.app);
-  f.view.ListSetSelected(List::Target, 1);
-  Cbo切替対象_Click(f.app);
-  f.view.TextOf(TextBox::Request) = u"LOAD";
-  f.view.TextOf(TextBox::Reply) = u"200 OK";
-  const auto lists = f.view.lists;
-
-  f.view.ListSetSelected(List::Script, 0);
-  Cbo切替スクリプト_Click(f.app);
-
-  EXPECT_TRUE(f.view.TextOf(TextBox::Request).empty());
-  EXPECT_TRUE(f.view.TextOf(TextBox::Reply).empty());
-  EXPECT_EQ(f.view.lists, lists);
-  EXPECT_EQ(f.view.ListSelected(List::Target), 1);
-  EXPECT_EQ(f.view.ListSelected(List::Script), 0);
-}
-
-TEST(Handlers, DetailsTogglesTheViewAndKeepsTheTexts) {
-  FakeApp f;
-  ShowCollapsedView(f.view);
-  f.view.TextOf(TextBox::Request) = u"sent";
-  f.view.TextOf(TextBox::Reply) = u"received";
-
-  Cmd詳細_Click(f.app);
-  EXPECT_EQ(f.view.heightTwips, kExpandedHeightTwips);
-  EXPECT_TRUE(f.view.textEnabled[0]);
-  EXPECT_TRUE(f.view.textEnabled[1]);
-
-  Cmd詳細_Click(f.app);
-  EXPECT_EQ(f.view.heightTwips, kCollapsedHeightTwips);
-  EXPECT_FALSE(f.view.textEnabled[0]);
-  EXPECT_FALSE(f.view.textEnabled[1]);
-  EXPECT_EQ(f.view.TextOf(TextBox::Request), u"sent");
-  EXPECT_EQ(f.view.TextOf(TextBox::Reply), u"received");
-}
-
 TEST(Handlers, DetailsCollapsesFromAnyHeightButTheCollapsedOne) {
   for (int height : {0, 2924, 2926, kExpandedHeightTwips, 9000}) {
     FakeApp f;
@@ -106,19 +66,6 @@ TEST(Handlers, DetailsCollapsesFromAnyHeightButTheCollapsedOne) {
     EXPECT_EQ(f.view.heightTwips, kCollapsedHeightTwips) << height;
     EXPECT_FALSE(f.view.textEnabled[0]) << height;
   }
-}
-
-TEST(Handlers, ReloadButtonRereadsTheFile) {
-  FakeApp f;
-  f.state.strUserDir = u"D:\\";
-  f.host.files.files[u"D:\\memo.ini"] = kTwoNotes;
-  ReloadNoteList(f.app);
-  f.host.files.files[u"D:\\memo.ini"] = "7_ScriptEnableDscpServer=true\r\n7_ETag=E7\r\n";
-
-  Cmd再読み込み_Click(f.app);
-
-  EXPECT_EQ(f.view.Entries(List::Target), (std::vector<Text>{u"E7"}));
-  EXPECT_TRUE(f.view.Entries(List::Script).empty());
 }
 
 TEST(Startup, CollapsedViewDisablesText2ThenText1) {

@@ -82,20 +82,6 @@ TEST_F(NoteListsTest, ReloadWithoutEnabledNotesEmptiesBothListsAndSaysSoOnce) {
   EXPECT_EQ(f.state.table.intNoteCount, 0);
 }
 
-TEST_F(NoteListsTest, ReloadAfterTheFileWasDeletedShowsThePreviousNotesAgain) {
-  Write(kThreeNotes);
-  ReloadNoteList(f.app);
-  f.host.files.files.clear();
-  f.view.ListSetSelected(List::Target, 2);
-
-  ReloadNoteList(f.app);
-
-  EXPECT_EQ(f.view.Entries(List::Target), (std::vector<Text>{u"E4", u"E1", u"E9"}));
-  EXPECT_EQ(f.view.ListSelected(List::Target), 0);
-  EXPECT_EQ(f.view.Entries(List::Script).size(), 3u);
-  EXPECT_TRUE(f.view.messages.empty());
-}
-
 TEST_F(NoteListsTest, ScriptListFollowsTheChosenNote) {
   Write(kThreeNotes);
   ReloadNoteList(f.app);
