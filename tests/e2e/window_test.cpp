@@ -69,16 +69,24 @@ TEST_F(KaruvelWindow, StartupFailureOverTheCollapsedWindowThenTheEnd) {
     bool keyPresent;
     bool emptyRoot;
     bool memoPresent;
+    DWORD memoAttributes;
   };
   const Case cases[] = {
-      {"no ZMemo key", false, false, true},
-      {"empty Root", true, true, true},
-      {"no memo.ini", true, false, false},
+      {"no ZMemo key", false, false, true, FILE_ATTRIBUTE_NORMAL},
+      {"empty Root", true, true, true, FILE_ATTRIBUTE_NORMAL},
+      {"no memo.ini", true, false, false, FILE_ATTRIBUTE_NORMAL},
+      {"hidden memo.ini", true, false, true, FILE_ATTRIBUTE_HIDDEN},
+      {"system memo.ini", true, false, true, FILE_ATTRIBUTE_SYSTEM},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SetZMemoRoot(c.keyPresent ? std::optional<std::wstring>(c.emptyRoot ? L"" : root_) : std::nullopt);
-    if (c.memoPresent) WriteMemo(ThreeNotes()); else DeleteFileW(MemoIniOf(root_).c_str());
+    SetFileAttributesW(MemoIniOf(root_).c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(MemoIniOf(root_).c_str());
+    if (c.memoPresent) {
+      WriteMemo(ThreeNotes());
+      ASSERT_TRUE(SetFileAttributesW(MemoIniOf(root_).c_str(), c.memoAttributes));
+    }
     Karuvel karuvel;
     ASSERT_TRUE(karuvel.Start());
     HWND box = karuvel.WaitMessageBox();
@@ -151,6 +159,13 @@ TEST_F(KaruvelWindow, NormalStartShowsTheNotesCollapsed) {
   EXPECT_EQ(FocusOf(window), C(kCbo切替対象));
   EXPECT_TRUE(SaveScreenshot(window, TestProgramDir() + L"karuvel_collapsed.bmp"));
   EXPECT_TRUE(karuvel_.Running());
+}
+
+TEST_F(KaruvelWindow, RootEndingInABackslashIsUsedAsItStands) {
+  SetZMemoRoot(root_ + L"\\");  // the user directory gets "\\USERS\", which Windows accepts
+  HWND window = StartNormally();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(MessageBoxesOf(karuvel_.Pid()).empty());
 }
 
 TEST_F(KaruvelWindow, LayoutFollowsTheDesignInTwips) {
