@@ -350,6 +350,44 @@ TEST_F(KaruvelWindow, CloseBoxEndsTheProcessAndReleasesTheMutex) {
   EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
 }
 
+// Karuvel reads the screen's DPI when it starts; the test program keeps its own.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                    &key_, nullptr);
+    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  ~ScreenDpi() {
+    RegDeleteValueW(key_, L"LogPixels");
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
+  HWND window = nullptr;
+  {
+    ScreenDpi dpi(120);  // 12 twips to the pixel
+    window = StartNormally();
+  }
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(OuterSize(window).cx, 520);
+  EXPECT_EQ(OuterSize(window).cy, 244);  // 2925 twips: 243.75 pixels
+  const RECT details = RectInContainer(C(kCmd詳細));
+  EXPECT_EQ(details.left, 15);
+  EXPECT_EQ(details.right - details.left, 71);  // 855 twips: 71.25 pixels
+
+  // The view still toggles both ways though neither height is a whole number of pixels.
+  Click(C(kCmd詳細));
+  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 474; }));  // 5685: 473.75
+  Click(C(kCmd詳細));
+  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 244; }));
+  EXPECT_FALSE(IsEnabled(C(kText1)));
+}
+
 TEST_F(KaruvelWindow, SimultaneousLaunchesLeaveExactlyOneInstance) {
   WriteMemo(ThreeNotes());
   constexpr int kLaunches = 5;
