@@ -171,13 +171,13 @@ TEST_F(KaruvelWindow, RootEndingInABackslashIsUsedAsItStands) {
 TEST_F(KaruvelWindow, LayoutFollowsTheDesignInTwips) {
   HWND window = StartNormally();
   ASSERT_NE(window, nullptr);
-  struct Spec {
+  struct Placement {
     int id;
     int container;  // 0: the window
     int left, top, width, height;  // twips; height 0 when the control sizes itself
     const wchar_t* caption;  // null when not a caption to compare
   };
-  const Spec specs[] = {
+  const Placement placements[] = {
       {kFrame4, 0, 1620, 1800, 1275, 675, L""},
       {kCmd詳細, kFrame4, 180, 240, 855, 315, L"詳細"},
       {kFrame1, 0, 2940, 1800, 3015, 675, L""},
@@ -198,7 +198,7 @@ TEST_F(KaruvelWindow, LayoutFollowsTheDesignInTwips) {
       {kLabel4, 0, 3240, 120, 1755, 315, L"Karuvel"},
       {kShape1, 0, 180, 360, 5715, 135, nullptr},
   };
-  for (const Spec& s : specs) {
+  for (const Placement& s : placements) {
     SCOPED_TRACE(s.id);
     HWND control = C(s.id);
     ASSERT_NE(control, nullptr);
