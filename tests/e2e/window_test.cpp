@@ -385,7 +385,7 @@ TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
   EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 474; }));  // 5685: 473.75
   Click(C(kCmd詳細));
   EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 244; }));
-  EXPECT_FALSE(IsEnabled(C(kText1)));
+  EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(C(kText1)); }));
 }
 
 TEST_F(KaruvelWindow, SimultaneousLaunchesLeaveExactlyOneInstance) {
