@@ -341,13 +341,29 @@ TEST_F(KaruvelWindow, ExitButtonEndsTheProcessEvenExpanded) {
   EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
 }
 
-TEST_F(KaruvelWindow, CloseBoxEndsTheProcessAndReleasesTheMutex) {
-  HWND window = StartNormally();
-  ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(MutexExists("TKaruvelWndMutex"));
-  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(karuvel_.WaitExit(), std::optional<DWORD>(0));
-  EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+TEST_F(KaruvelWindow, ClosingTheWindowByAnyMeansEndsTheProcessAndReleasesTheMutex) {
+  WriteMemo(ThreeNotes());
+  struct Case {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+  };
+  const Case cases[] = {
+      {"close box or system menu", WM_SYSCOMMAND, SC_CLOSE},
+      {"WM_CLOSE", WM_CLOSE, 0},
+      {"end of the session", WM_ENDSESSION, TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Karuvel karuvel;
+    ASSERT_TRUE(karuvel.Start());
+    HWND window = karuvel.WaitReady(3);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(MutexExists("TKaruvelWndMutex"));
+    PostMessageW(window, c.message, c.wParam, 0);
+    EXPECT_EQ(karuvel.WaitExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+  }
 }
 
 // Karuvel reads the screen's DPI when it starts; the test program keeps its own.
