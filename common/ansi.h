@@ -13,6 +13,8 @@ namespace karuvel {
 // Bytes in the ANSI code page to UTF-16. Invalid bytes become the platform's replacement character;
 // never fails. Windows: MultiByteToWideChar(CP_ACP). Native: the code page 932 table.
 Text AnsiToText(std::string_view bytes);
+// Same, into `out` (its old content replaced), so a caller converting many lines reuses one buffer.
+void AnsiToText(std::string_view bytes, Text& out);
 
 // UTF-16 to the ANSI code page, with the platform's default substitutions for what it cannot hold.
 std::string TextToAnsi(TextView text);

@@ -1,0 +1,24 @@
+// WINSOCK02: named mutexes as markers of running processes. Karuvel's own "TKaruvelWndMutex"
+// exists while it runs; ZMemo's "TMemoManWndMutex" is only probed. Nothing ever waits on them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace karuvel {
+
+// The handle of "TKaruvelWndMutex" held for the run; null when Karuvel holds none.
+extern HANDLE lnghMutex;
+
+// Creates "TKaruvelWndMutex" and keeps its handle, unless another process has it already: then
+// no handle is kept and start-up goes on all the same.
+void CreateOwnMutex();
+
+// Closes the handle kept by CreateOwnMutex; nothing when none is held.
+void ReleaseOwnMutex();
+
+// 1 when "TMemoManWndMutex" can be opened (ZMemo runs), 0 otherwise. Keeps no handle.
+int16_t IsZMemoRunning();
+
+}  // namespace karuvel

@@ -1,0 +1,389 @@
+// The memo.ini reader: line parsing, the two passes over real files in a temporary directory, and
+// read failures through a fake file system.
+#include "settings/memo_ini.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/ansi.h"
+#include "common/file_system.h"
+
+namespace karuvel {
+namespace {
+
+// ---- ParseMemoLine -------------------------------------------------------------------------
+
+struct ParseCase {
+  Text line;
+  bool ok;
+  int16_t noteNo;
+  Text key;
+  Text value;
+};
+
+TEST(ParseMemoLine, SplitsAndRejectsLines) {
+  const ParseCase cases[] = {
+      {u"1_ab=", false, 0, u"", u""},             // 5 characters
+      {u"1_abc=", true, 1, u"abc", u""},          // 6 characters
+      {u"1_表示=x", true, 1, u"表示", u"x"},       // counted in characters, not bytes
+      {u"#1_abc=x", false, 0, u"", u""},          // comment
+      {u" #1_abc=x", true, 0, u"abc", u"x"},      // "#" after a space is no comment
+      {u"12345=abc", false, 0, u"", u""},         // no "_"
+      {u"1=a_bcdef", false, 0, u"", u""},         // "=" only before the "_"
+      {u"3_Key=a=b_c ", true, 3, u"Key", u"a=b_c "},
+      {u"3_a_b=c", true, 3, u"a_b", u"c"},        // key runs to the first "=" after the first "_"
+      {u"12345_=v", true, 12345, u"", u"v"},      // empty key
+      {u" 4_ ETag = x", true, 4, u" ETag ", u" x"},  // nothing trimmed
+  };
+  for (const ParseCase& c : cases) {
+    int16_t noteNo = -1;
+    Text key = u"unset";
+    Text value = u"unset";
+    const int16_t result = ParseMemoLine(c.line, noteNo, key, value);
+    const std::string label = TextToUtf8(c.line);
+    if (!c.ok) {
+      EXPECT_EQ(result, kParseFailed) << label;
+      EXPECT_EQ(noteNo, -1) << label;  // outputs untouched on failure
+      EXPECT_EQ(key, u"unset") << label;
+      continue;
+    }
+    EXPECT_EQ(result, kParseOk) << label;
+    EXPECT_EQ(noteNo, c.noteNo) << label;
+    EXPECT_EQ(key, c.key) << label;
+    EXPECT_EQ(value, c.value) << label;
+  }
+}
+
+TEST(ParseMemoLine, ReadsNoteNumbers) {
+  const struct {
+    Text prefix;
+    bool ok;
+    int16_t number;
+  } cases[] = {
+      {u"+5", true, 5},       {u"-3", true, -3},         {u"  7abc", true, 7},
+      {u"abc", true, 0},      {u"", true, 0},            {u"+", true, 0},
+      {u"- 5", true, 0},      {u"7.9", true, 7},         {u"0x10", true, 0},
+      {u"32767", true, 32767}, {u"-32768", true, -32768}, {u"000000000000042", true, 42},
+      {u"32768", false, 0},   {u"-32769", false, 0},     {u"99999", false, 0},
+      {u"99999999999999999999", false, 0},
+  };
+  for (const auto& c : cases) {
+    const Text line = c.prefix + u"_Key=v";
+    int16_t noteNo = 99;
+    Text key, value;
+    const int16_t result = ParseMemoLine(line, noteNo, key, value);
+    EXPECT_EQ(result, c.ok ? kParseOk : kParseFailed) << TextToUtf8(line);
+    EXPECT_EQ(noteNo, c.ok ? c.number : 99) << TextToUtf8(line);
+  }
+}
+
+// ---- Test files ------------------------------------------------------------------------------
+
+class TempDir {
+ public:
+  TempDir() {
+    char name[] = "/tmp/karuvel-memo-XXXXXX";
+    path_ = mkdtemp(name) ? name : "";
+  }
+  ~TempDir() {
+    for (const std::string& f : files_) std::remove(f.c_str());
+    rmdir(path_.c_str());
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  Text Write(const std::string& name, const std::string& bytes) {
+    const std::string full = path_ + "/" + name;
+    FILE* f = std::fopen(full.c_str(), "wb");
+    if (f) {
+      std::fwrite(bytes.data(), 1, bytes.size(), f);
+      std::fclose(f);
+    }
+    files_.push_back(full);
+    return Utf8ToText(full);
+  }
+  Text PathOf(const std::string& name) const { return Utf8ToText(path_ + "/" + name); }
+
+ private:
+  std::string path_;
+  std::vector<std::string> files_;
+};
+
+// Lines joined with CR LF, from UTF-8 source text converted to code page 932.
+std::string MemoBytes(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += TextToAnsi(Utf8ToText(line)) + "\r\n";
+  return out;
+}
+
+std::vector<Text> History(const NoteRecord& note) {
+  return std::vector<Text>(note.strHistory.begin(), note.strHistory.begin() + note.intHistoryCount);
+}
+
+class MemoIniFile : public testing::Test {
+ protected:
+  void LoadBytes(const std::string& bytes) { ReadMemoIni(dir_.Write("memo.ini", bytes), table_, RealFileSystem()); }
+  void Load(const std::vector<std::string>& lines) { LoadBytes(MemoBytes(lines)); }
+
+  TempDir dir_;
+  NoteTable table_;
+};
+
+TEST_F(MemoIniFile, WorkedExample) {
+  Load({"[Memo]", "2_ScriptEnableDscpServer=true", "5_ETag=E5", "5_ScriptEnableDscpServer=TRUE", "2_ETag=E2",
+        "5_WatermarkHistory-000=A", "5_WatermarkHistory-001=B", "5_ScriptFileName=B", "7_ETag=E7"});
+  ASSERT_EQ(table_.intNoteCount, 2);
+  const NoteRecord& first = table_.Notes[0];
+  EXPECT_EQ(first.intNoteNo, 2);
+  EXPECT_EQ(first.strETag, u"E2");
+  EXPECT_EQ(first.intHistoryCount, 0);
+  EXPECT_EQ(first.strScriptFileName, u"");
+  const NoteRecord& second = table_.Notes[1];
+  EXPECT_EQ(second.intNoteNo, 5);
+  EXPECT_EQ(second.strETag, u"E5");
+  EXPECT_EQ(History(second), (std::vector<Text>{u"A", u"B"}));
+  EXPECT_EQ(second.strScriptFileName, u"B");
+}
+
+TEST_F(MemoIniFile, EnableValueIsTrueInAnyCaseWithNothingAround) {
+  Load({"1_ScriptEnableDscpServer=true", "2_ScriptEnableDscpServer=True", "3_scriptenabledscpserver=TRUE",
+        "4_ScriptEnableDscpServer= true", "5_ScriptEnableDscpServer=true ", "6_ScriptEnableDscpServer=1",
+        "7_ScriptEnableDscpServerX=true", "#8_ScriptEnableDscpServer=true", "9_ScriptEnableDscpServer=ｔｒｕｅ",
+        "10_ScriptEnableDscpServer=false"});
+  ASSERT_EQ(table_.intNoteCount, 3);
+  EXPECT_EQ(table_.Notes[0].intNoteNo, 1);
+  EXPECT_EQ(table_.Notes[1].intNoteNo, 2);
+  EXPECT_EQ(table_.Notes[2].intNoteNo, 3);
+}
+
+TEST_F(MemoIniFile, KeysMatchWithoutCaseAndByPrefix) {
+  Load({"1_ScriptEnableDscpServer=true", "1_etag=e", "1_WATERMARKHISTORY-x=h1", "1_watermarkhistory-=h2",
+        "1_WatermarkHistory=no-dash", "1_ScriptFileNam=too-short", "1_scriptfilename.bak=cur",
+        "1_ETag2=not-etag", "1_ETagX=not-etag"});
+  ASSERT_EQ(table_.intNoteCount, 1);
+  EXPECT_EQ(table_.Notes[0].strETag, u"e");
+  EXPECT_EQ(History(table_.Notes[0]), (std::vector<Text>{u"h1", u"h2", u"cur"}));
+  EXPECT_EQ(table_.Notes[0].strScriptFileName, u"cur");
+}
+
+TEST_F(MemoIniFile, HistoryHoldsEachScriptOnceInOrderOfFirstMention) {
+  Load({"1_ScriptEnableDscpServer=true", "1_WatermarkHistory-005=b", "1_WatermarkHistory-001=a",
+        "1_WatermarkHistory-002=b", "1_ScriptFileName=a", "1_WatermarkHistory-003=B", "1_WatermarkHistory-004="});
+  EXPECT_EQ(History(table_.Notes[0]), (std::vector<Text>{u"b", u"a", u"B", u""}));
+  EXPECT_EQ(table_.Notes[0].strScriptFileName, u"a");
+}
+
+TEST_F(MemoIniFile, NoteEnabledTwiceGetsTwoEntriesAndOnlyTheFirstIsFilled) {
+  Load({"3_ScriptEnableDscpServer=true", "3_ETag=E3", "3_ScriptEnableDscpServer=true", "3_ScriptFileName=s"});
+  ASSERT_EQ(table_.intNoteCount, 2);
+  EXPECT_EQ(table_.Notes[0].strETag, u"E3");
+  EXPECT_EQ(History(table_.Notes[0]), std::vector<Text>{u"s"});
+  EXPECT_EQ(table_.Notes[1].intNoteNo, 3);
+  EXPECT_EQ(table_.Notes[1].strETag, u"");
+  EXPECT_EQ(table_.Notes[1].intHistoryCount, 0);
+}
+
+TEST_F(MemoIniFile, NoEnabledNoteEmptiesTheTable) {
+  Load({"1_ScriptEnableDscpServer=true"});
+  ASSERT_EQ(table_.intNoteCount, 1);
+  Load({"1_ScriptEnableDscpServer=false", "1_ETag=x"});
+  EXPECT_EQ(table_.intNoteCount, 0);
+  LoadBytes(std::string());
+  EXPECT_EQ(table_.intNoteCount, 0);
+}
+
+TEST_F(MemoIniFile, LinesEndAtCrLfLoneCrAndLoneLf) {
+  LoadBytes(std::string("1_ScriptEnableDscpServer=true\r1_ETag=e\n1_WatermarkHistory-0=a\r\n\r\n"
+                   "1_WatermarkHistory-1=b\n\r1_ScriptFileName=c"));  // last line without an end
+  ASSERT_EQ(table_.intNoteCount, 1);
+  EXPECT_EQ(table_.Notes[0].strETag, u"e");
+  EXPECT_EQ(History(table_.Notes[0]), (std::vector<Text>{u"a", u"b", u"c"}));
+}
+
+TEST_F(MemoIniFile, ShiftJisTrailBytesAreNotSeparators) {
+  // ダ is 0x83 0x5F: read byte-wise, its trail byte would be the line's first "_".
+  // 表 ソ 能 end in 0x5C, which must stay inside the characters of the path.
+  Load({"0_ScriptEnableDscpServer=true", "ダ_ETag=表=ソ_能\\", "0_ScriptFileName=C:\\表\\ソ能\\ダ_x.ugu",
+        "1_ab=表"});  // 6 characters (7 bytes) and parses, but belongs to no note
+  ASSERT_EQ(table_.intNoteCount, 1);
+  EXPECT_EQ(table_.Notes[0].strETag, u"表=ソ_能\\");
+  EXPECT_EQ(table_.Notes[0].strScriptFileName, u"C:\\表\\ソ能\\ダ_x.ugu");
+}
+
+TEST_F(MemoIniFile, InvalidBytesAreReadAsTheDefaultCharacter) {
+  LoadBytes(std::string("1_ScriptEnableDscpServer=true\r\n1_ETag=a\x81\r\n1_ScriptFileName=\x81\n\xFF\x80\xFD\r\n"
+                   "1_WatermarkHistory-0=x\xA0y\x82"));
+  ASSERT_EQ(table_.intNoteCount, 1);
+  EXPECT_EQ(table_.Notes[0].strETag, u"a\u30FB");  // a lead byte before CR stands alone
+  EXPECT_EQ(table_.Notes[0].strScriptFileName, u"\u30FB");
+  EXPECT_EQ(History(table_.Notes[0]), (std::vector<Text>{u"\u30FB", u"x\uF8F0y\u30FB"}));
+}
+
+TEST_F(MemoIniFile, RandomBytesNeverBreakTheReader) {
+  uint32_t x = 12345;
+  std::string bytes = "1_ScriptEnableDscpServer=true\r\n";
+  for (int i = 0; i < 200000; ++i) {
+    x = x * 1664525u + 1013904223u;
+    const char pick[] = {'1', '_', '=', '\r', '\n', '#', 'E', static_cast<char>(x >> 8)};
+    bytes.push_back(pick[(x >> 24) % 8]);
+  }
+  LoadBytes(bytes);
+  ASSERT_GE(table_.intNoteCount, 1);
+  ASSERT_LE(table_.intNoteCount, kTableSize);
+  for (int i = 0; i < table_.intNoteCount; ++i) EXPECT_LE(table_.Notes[i].intHistoryCount, kTableSize);
+}
+
+TEST_F(MemoIniFile, TableHolds101NotesAndDropsFurtherOnes) {
+  std::vector<std::string> lines;
+  for (int n = 0; n < 103; ++n) lines.push_back(std::to_string(n) + "_ScriptEnableDscpServer=true");
+  for (int n = 0; n < 103; ++n) lines.push_back(std::to_string(n) + "_ETag=E" + std::to_string(n));
+  Load(lines);
+  ASSERT_EQ(table_.intNoteCount, 101);
+  EXPECT_EQ(table_.Notes[100].intNoteNo, 100);
+  EXPECT_EQ(table_.Notes[100].strETag, u"E100");
+}
+
+TEST_F(MemoIniFile, HistoryHolds101ScriptsAndDropsFurtherOnes) {
+  std::vector<std::string> lines{"1_ScriptEnableDscpServer=true"};
+  for (int s = 0; s < 101; ++s) lines.push_back("1_WatermarkHistory-" + std::to_string(s) + "=s" + std::to_string(s));
+  lines.push_back("1_WatermarkHistory-101=s101");
+  lines.push_back("1_WatermarkHistory-102=s0");  // already held: still one entry
+  lines.push_back("1_ScriptFileName=current");
+  Load(lines);
+  const NoteRecord& note = table_.Notes[0];
+  ASSERT_EQ(note.intHistoryCount, 101);
+  EXPECT_EQ(note.strHistory[0], u"s0");
+  EXPECT_EQ(note.strHistory[100], u"s100");
+  EXPECT_EQ(note.strScriptFileName, u"current");  // the current script is kept though history is full
+}
+
+TEST_F(MemoIniFile, NewlyRegisteredNoteStartsWithoutEarlierText) {
+  Load({"1_ScriptEnableDscpServer=true", "1_ETag=old", "1_ScriptFileName=old.ugu"});
+  ASSERT_EQ(table_.Notes[0].strETag, u"old");
+  Load({"2_ScriptEnableDscpServer=true", "2_WatermarkHistory-0=h"});
+  ASSERT_EQ(table_.intNoteCount, 1);
+  EXPECT_EQ(table_.Notes[0].intNoteNo, 2);
+  EXPECT_EQ(table_.Notes[0].strETag, u"");
+  EXPECT_EQ(table_.Notes[0].strScriptFileName, u"");
+  EXPECT_EQ(History(table_.Notes[0]), std::vector<Text>{u"h"});
+}
+
+TEST_F(MemoIniFile, MissingHiddenOrDirectoryPathLeavesTableAsItWas) {
+  Load({"1_ScriptEnableDscpServer=true", "1_ETag=kept"});
+  const Text hidden = dir_.Write(".memo.ini", MemoBytes({"2_ScriptEnableDscpServer=true"}));
+  // other.ini exists, but a pattern or a NUL does not name it exactly.
+  const Text other = dir_.Write("other.ini", MemoBytes({"3_ScriptEnableDscpServer=true"}));
+  for (const Text& path : {dir_.PathOf("absent.ini"), hidden, dir_.PathOf(""), dir_.PathOf("other.in?"),
+                           other + Text(1, u'\0') + u"x"}) {
+    ReadMemoIni(path, table_, RealFileSystem());
+    ASSERT_EQ(table_.intNoteCount, 1);
+    EXPECT_EQ(table_.Notes[0].strETag, u"kept");
+  }
+}
+
+// ---- Read failures and chunk boundaries (fake file system) -----------------------------------
+
+class FakeFileSystem : public FileSystem {
+ public:
+  std::string content;
+  bool exists = true;
+  bool openFails = false;
+  int failingOpen = 0;          // the n-th open (1-based) gives a stream that fails; 0: none
+  size_t failAfter = 0;         // bytes it delivers before failing
+  size_t step = 64 * 1024;      // most bytes per Read
+  mutable int opens = 0;
+
+  bool IsOrdinaryFile(TextView) const override { return exists; }
+  std::unique_ptr<ByteStream> OpenRead(TextView) const override {
+    if (openFails) return nullptr;
+    ++opens;
+    return std::make_unique<Stream>(*this, opens == failingOpen);
+  }
+
+ private:
+  class Stream : public ByteStream {
+   public:
+    Stream(const FakeFileSystem& fs, bool fails) : fs_(fs), fails_(fails) {}
+    std::ptrdiff_t Read(char* buffer, std::size_t size) override {
+      if (fails_ && at_ >= fs_.failAfter) return -1;
+      size_t n = std::min({size, fs_.step, fs_.content.size() - at_});
+      if (fails_) n = std::min(n, fs_.failAfter - at_);
+      std::memcpy(buffer, fs_.content.data() + at_, n);
+      at_ += n;
+      return static_cast<std::ptrdiff_t>(n);
+    }
+
+   private:
+    const FakeFileSystem& fs_;
+    bool fails_;
+    size_t at_ = 0;
+  };
+};
+
+class MemoIniFaults : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs_.content = MemoBytes({"1_ScriptEnableDscpServer=true", "1_ETag=before"});
+    ReadMemoIni(u"memo.ini", table_, fs_);
+    ASSERT_EQ(table_.intNoteCount, 1);
+    fs_ = FakeFileSystem();
+    fs_.content = MemoBytes({"2_ScriptEnableDscpServer=true", "3_ScriptEnableDscpServer=true", "2_ETag=after",
+                             "2_WatermarkHistory-0=表.ugu"});
+  }
+  void ExpectUnchanged() {
+    ASSERT_EQ(table_.intNoteCount, 1);
+    EXPECT_EQ(table_.Notes[0].intNoteNo, 1);
+    EXPECT_EQ(table_.Notes[0].strETag, u"before");
+  }
+
+  FakeFileSystem fs_;
+  NoteTable table_;
+};
+
+TEST_F(MemoIniFaults, FileThatCannotBeOpenedLeavesTableAsItWas) {
+  fs_.openFails = true;
+  ReadMemoIni(u"memo.ini", table_, fs_);
+  ExpectUnchanged();
+}
+
+TEST_F(MemoIniFaults, ReadErrorInEitherPassLeavesTableAsItWas) {
+  for (int pass = 1; pass <= 2; ++pass) {
+    for (size_t after : {size_t{0}, size_t{40}, fs_.content.size() - 1}) {
+      fs_.failingOpen = pass;
+      fs_.failAfter = after;
+      fs_.opens = 0;
+      ReadMemoIni(u"memo.ini", table_, fs_);
+      ExpectUnchanged();
+    }
+  }
+  fs_.failingOpen = 0;  // the same file read without error replaces the table
+  ReadMemoIni(u"memo.ini", table_, fs_);
+  EXPECT_EQ(table_.intNoteCount, 2);
+  EXPECT_EQ(table_.Notes[0].strETag, u"after");
+}
+
+TEST_F(MemoIniFaults, ChunkBoundariesDoNotChangeTheResult) {
+  // Boundaries fall inside CR LF, inside double-byte characters and inside lines.
+  fs_.content = std::string("2_ScriptEnableDscpServer=true\r\n2_ETag=\x95\x5C\r") +
+                "\n2_WatermarkHistory-0=C:\\\x83\x5F\\a.ugu\r\r\n2_ScriptFileName=b\n";
+  for (size_t step : {1, 2, 3, 7, 31}) {
+    fs_.step = step;
+    NoteTable table;
+    ReadMemoIni(u"memo.ini", table, fs_);
+    ASSERT_EQ(table.intNoteCount, 1) << step;
+    EXPECT_EQ(table.Notes[0].strETag, u"表") << step;
+    EXPECT_EQ(History(table.Notes[0]), (std::vector<Text>{u"C:\\ダ\\a.ugu", u"b"})) << step;
+  }
+}
+
+}  // namespace
+}  // namespace karuvel
