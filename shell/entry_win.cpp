@@ -1,4 +1,10 @@
-// Process entry point of karuvel.exe.
+// Process entry point of karuvel.exe: the start-up, then the window's events until the end.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "shell/main_win.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  karuvel::Program program(instance);
+  karuvel::Main(program);
+  return karuvel::RunMessageLoop(program.window);
+}

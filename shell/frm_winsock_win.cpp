@@ -1,0 +1,499 @@
+#include "shell/frm_winsock_win.h"
+
+#include "shell/control_ids.h"
+#include "shell/handlers.h"
+
+namespace karuvel {
+
+namespace {
+
+using namespace ids;
+
+constexpr wchar_t kFrameClass[] = L"KaruvelFrame";
+constexpr wchar_t kLabelClass[] = L"KaruvelLabel";
+
+constexpr COLORREF kBackground = RGB(224, 224, 224);
+constexpr COLORREF kShapeFill = RGB(192, 192, 192);
+
+// Design sizes, in twips.
+constexpr int kOuterWidthTwips = 6240;
+constexpr int kDropDownListTwips = 2400;  // room for the open list below a drop-down
+
+enum class Kind { Frame, Button, DropDown, Label, TextBox, Shape };
+enum class Face { Main, Version, Title };
+
+struct ControlSpec {
+  int id;
+  int parent;  // 0: the window itself; otherwise the frame that contains the control
+  Kind kind;
+  int left, top, width, height;  // twips, relative to the container
+  const wchar_t* caption;
+  Face face;
+  COLORREF colour;  // text colour of labels
+};
+
+// Creation order is the order of the siblings: the title labels stand above the bar, and the tab
+// order runs note list, script list, 詳細, 切替, 再読込, 終了, Text2, Text1.
+constexpr ControlSpec kLayout[] = {
+    {kLabel4, 0, Kind::Label, 3240, 120, 1755, 315, L"Karuvel", Face::Title, RGB(255, 128, 128)},
+    {kLabel3, 0, Kind::Label, 3180, 120, 1755, 315, L"Karuvel", Face::Title, RGB(255, 255, 255)},
+    {kLblVersion, 0, Kind::Label, 4620, 240, 1155, 255, L"Ver.0.XX", Face::Version, RGB(128, 128, 255)},
+    {kShape1, 0, Kind::Shape, 180, 360, 5715, 135, L"", Face::Main, 0},
+    {kFraパネル, 0, Kind::Frame, 180, 600, 5775, 1215, L"切替対象", Face::Main, 0},
+    {kCbo切替対象, kFraパネル, Kind::DropDown, 1080, 360, 4515, 300, L"", Face::Main, 0},
+    {kCbo切替スクリプト, kFraパネル, Kind::DropDown, 1080, 720, 4515, 300, L"", Face::Main, 0},
+    {kLabel1, kFraパネル, Kind::Label, 120, 420, 975, 195, L"付箋", Face::Main, RGB(0, 0, 0)},
+    {kLabel2, kFraパネル, Kind::Label, 120, 780, 1695, 195, L"スクリプト", Face::Main, RGB(0, 0, 0)},
+    {kFrame4, 0, Kind::Frame, 1620, 1800, 1275, 675, L"", Face::Main, 0},
+    {kCmd詳細, kFrame4, Kind::Button, 180, 240, 855, 315, L"詳細", Face::Main, 0},
+    {kFrame1, 0, Kind::Frame, 2940, 1800, 3015, 675, L"", Face::Main, 0},
+    {kCmd切替, kFrame1, Kind::Button, 180, 240, 855, 315, L"切替", Face::Main, 0},
+    {kCmd再読み込み, kFrame1, Kind::Button, 1080, 240, 855, 315, L"再読込", Face::Main, 0},
+    {kCmd終了, kFrame1, Kind::Button, 1980, 240, 855, 315, L"終了", Face::Main, 0},
+    {kFrame2, 0, Kind::Frame, 180, 2580, 5775, 1275, L"送信文字列", Face::Main, 0},
+    {kText2, kFrame2, Kind::TextBox, 180, 300, 5415, 855, L"", Face::Main, 0},
+    {kFrame3, 0, Kind::Frame, 180, 3900, 5775, 1275, L"受信文字列", Face::Main, 0},
+    {kText1, kFrame3, Kind::TextBox, 180, 300, 5415, 855, L"", Face::Main, 0},
+};
+
+constexpr int kFirstId = kFrame4;
+const ControlSpec& ShapeSpec() { return kLayout[3]; }
+
+int IdOf(List list) { return list == List::Target ? kCbo切替対象 : kCbo切替スクリプト; }
+int IdOf(TextBox box) { return box == TextBox::Reply ? kText1 : kText2; }
+int IdOf(Button button) {
+  switch (button) {
+    case Button::Switch: return kCmd切替;
+    case Button::Reload: return kCmd再読み込み;
+    case Button::Details: return kCmd詳細;
+    case Button::Exit: return kCmd終了;
+  }
+  return kCmd切替;
+}
+
+const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FontExists(const wchar_t* face, BYTE charset) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = charset;
+  lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+  HDC screen = GetDC(nullptr);
+  bool found = false;
+  EnumFontFamiliesExW(screen, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+// The first of `faces` the system has; without any, the font mapper picks by charset and family.
+UniqueGdiObject MakeFont(std::initializer_list<const wchar_t*> faces, int decipoints, int weight,
+                         BYTE charset, BYTE family, int dpi) {
+  const wchar_t* chosen = L"";
+  for (const wchar_t* face : faces) {
+    if (FontExists(face, charset)) {
+      chosen = face;
+      break;
+    }
+  }
+  const int height = -MulDiv(decipoints, dpi, 720);
+  return UniqueGdiObject(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     family, chosen));
+}
+
+// Rectangle of a window in its parent's client coordinates.
+RECT RectInParent(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+HBRUSH ClassBrush(HWND hwnd) {
+  return reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
+}
+
+// Labels draw only their text, so the bar and the other title label show through them. The
+// container paints what lies beneath before its children paint.
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  constexpr int kFontSlot = 0;
+  constexpr int kColourSlot = sizeof(LONG_PTR);
+  switch (message) {
+    case WM_SETFONT:
+      SetWindowLongPtrW(hwnd, kFontSlot, static_cast<LONG_PTR>(wParam));
+      if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return GetWindowLongPtrW(hwnd, kFontSlot);
+    case WM_SETTEXT: {
+      const LRESULT done = DefWindowProcW(hwnd, message, wParam, lParam);
+      // The old text is gone only when the container paints beneath again.
+      const RECT r = RectInParent(hwnd);
+      InvalidateRect(GetParent(hwnd), &r, TRUE);
+      return done;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      wchar_t text[256];
+      const int length = GetWindowTextW(hwnd, text, 256);
+      if (length > 0) {
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, kFontSlot)));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, static_cast<COLORREF>(GetWindowLongPtrW(hwnd, kColourSlot)));
+        RECT r;
+        GetClientRect(hwnd, &r);
+        DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, old);
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void PaintFrame(HWND hwnd, HDC dc) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  FillRect(dc, &r, ClassBrush(hwnd));
+  wchar_t caption[64];
+  const int length = GetWindowTextW(hwnd, caption, 64);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, 0)));
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc, &metrics);
+  RECT edge = r;
+  if (length > 0) edge.top += metrics.tmHeight / 2;
+  DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+  if (length > 0) {
+    SetBkColor(dc, kBackground);
+    SetBkMode(dc, OPAQUE);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    TextOutW(dc, MulDiv(7, dpi, 96), 0, caption, length);
+  }
+  SelectObject(dc, old);
+}
+
+// Frames contain their controls: they paint the group border and caption and hand their
+// children's notifications up to the window.
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETFONT:
+      SetWindowLongPtrW(hwnd, 0, static_cast<LONG_PTR>(wParam));
+      return 0;
+    case WM_GETFONT:
+      return GetWindowLongPtrW(hwnd, 0);
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+      return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      PaintFrame(hwnd, dc);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintFrame(hwnd, reinterpret_cast<HDC>(wParam));
+      return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool RegisterClasses(HINSTANCE instance, HBRUSH background, WNDPROC mainProc) {
+  WNDCLASSEXW main{};
+  main.cbSize = sizeof main;
+  main.lpfnWndProc = mainProc;
+  main.hInstance = instance;
+  main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  main.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  main.hbrBackground = background;
+  main.lpszClassName = kMainWindowClass;
+
+  WNDCLASSEXW frame = main;
+  frame.lpfnWndProc = FrameProc;
+  frame.cbWndExtra = sizeof(LONG_PTR);
+  frame.hIcon = nullptr;
+  frame.lpszClassName = kFrameClass;
+
+  WNDCLASSEXW label = frame;
+  label.lpfnWndProc = LabelProc;
+  label.cbWndExtra = 2 * sizeof(LONG_PTR);
+  label.hbrBackground = nullptr;
+  label.lpszClassName = kLabelClass;
+
+  return RegisterClassExW(&main) && RegisterClassExW(&frame) && RegisterClassExW(&label);
+}
+
+}  // namespace
+
+FrmWinSock::~FrmWinSock() {
+  if (hwnd_) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    UnregisterClassW(kMainWindowClass, instance);
+    UnregisterClassW(kFrameClass, instance);
+    UnregisterClassW(kLabelClass, instance);
+  }
+}
+
+bool FrmWinSock::Load(HINSTANCE instance) {
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi_ <= 0) dpi_ = 96;
+
+  background_.reset(CreateSolidBrush(kBackground));
+  mainFont_ = MakeFont({L"ＭＳ ゴシック", L"MS Gothic"}, 90, FW_NORMAL, SHIFTJIS_CHARSET,
+                       FIXED_PITCH | FF_MODERN, dpi_);
+  versionFont_ = MakeFont({L"Arial Black", L"Arial", L"Tahoma"}, 98, FW_BLACK, ANSI_CHARSET,
+                          VARIABLE_PITCH | FF_SWISS, dpi_);
+  titleFont_ = MakeFont({L"Arial Black", L"Arial", L"Tahoma"}, 120, FW_BLACK, ANSI_CHARSET,
+                        VARIABLE_PITCH | FF_SWISS, dpi_);
+  if (!RegisterClasses(instance, static_cast<HBRUSH>(background_.get()), WindowProc)) return false;
+
+  constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS;
+  RECT work{0, 0, 1024, 768};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = Px(kOuterWidthTwips);
+  const int height = Px(kCollapsedHeightTwips);
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, kMainWindowCaption, style,
+                          work.left + (work.right - work.left - width) / 2,
+                          work.top + (work.bottom - work.top - height) / 2, width, height, nullptr,
+                          nullptr, instance, this);
+  if (!hwnd_) return false;
+  heightTwips_ = kCollapsedHeightTwips;
+
+  for (const ControlSpec& c : kLayout) {
+    HWND parent = c.parent ? Control(c.parent) : hwnd_;
+    const wchar_t* cls = L"";
+    DWORD styles = WS_CHILD | WS_VISIBLE;
+    DWORD exStyles = 0;
+    int height = Px(c.height);
+    switch (c.kind) {
+      case Kind::Frame:
+        cls = kFrameClass;
+        exStyles = WS_EX_CONTROLPARENT;
+        break;
+      case Kind::Button:
+        cls = L"BUTTON";
+        styles |= BS_PUSHBUTTON | WS_TABSTOP;
+        break;
+      case Kind::DropDown:
+        cls = L"COMBOBOX";
+        styles |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+        height = Px(c.height + kDropDownListTwips);
+        break;
+      case Kind::TextBox:
+        cls = L"EDIT";
+        styles |= ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP;
+        exStyles = WS_EX_CLIENTEDGE;
+        break;
+      case Kind::Label:
+      case Kind::Shape:
+        cls = kLabelClass;
+        break;
+    }
+    HWND control = CreateWindowExW(exStyles, cls, c.caption, styles, Px(c.left), Px(c.top),
+                                   Px(c.width), height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+    if (!control) return false;
+    controls_[c.id - kFirstId] = control;
+    HGDIOBJ font = c.face == Face::Title     ? titleFont_.get()
+                   : c.face == Face::Version ? versionFont_.get()
+                                             : mainFont_.get();
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (c.kind == Kind::Label) SetWindowLongPtrW(control, sizeof(LONG_PTR), static_cast<LONG_PTR>(c.colour));
+  }
+  return true;
+}
+
+void FrmWinSock::Attach(App* app, WindowActions actions) {
+  app_ = app;
+  actions_ = std::move(actions);
+}
+
+HWND FrmWinSock::Control(int id) const {
+  const int index = id - kFirstId;
+  return (index >= 0 && index < static_cast<int>(controls_.size())) ? controls_[index] : nullptr;
+}
+
+void FrmWinSock::SetVersionCaption(const Text& caption) { SetWindowTextW(Control(kLblVersion), Wide(caption)); }
+
+void FrmWinSock::Show() {
+  // Painting follows with the first idle moment: a message box of start-up paints it too.
+  ShowWindow(hwnd_, SW_SHOW);
+  SetFocus(Control(kCbo切替対象));
+}
+
+void FrmWinSock::ListClear(List list) { SendMessageW(Control(IdOf(list)), CB_RESETCONTENT, 0, 0); }
+
+void FrmWinSock::ListAdd(List list, const Text& item) {
+  SendMessageW(Control(IdOf(list)), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item)));
+}
+
+void FrmWinSock::ListSetSelected(List list, int index) {
+  SendMessageW(Control(IdOf(list)), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int FrmWinSock::ListSelected(List list) const {
+  const LRESULT index = SendMessageW(Control(IdOf(list)), CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? -1 : static_cast<int>(index);
+}
+
+void FrmWinSock::SetText(TextBox box, const Text& text) { SetWindowTextW(Control(IdOf(box)), Wide(text)); }
+
+void FrmWinSock::SetTextEnabled(TextBox box, bool enabled) { EnableWindow(Control(IdOf(box)), enabled); }
+
+void FrmWinSock::SetButtonEnabled(Button button, bool enabled) { EnableWindow(Control(IdOf(button)), enabled); }
+
+bool FrmWinSock::IsButtonEnabled(Button button) const { return IsWindowEnabled(Control(IdOf(button))) != FALSE; }
+
+int FrmWinSock::OuterHeightTwips() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  const int pixels = r.bottom - r.top;
+  if (heightTwips_ > 0 && pixels == Px(heightTwips_)) return heightTwips_;
+  return MulDiv(pixels, 1440, dpi_);
+}
+
+void FrmWinSock::SetOuterHeightTwips(int twips) {
+  heightTwips_ = twips;
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  if (r.bottom - r.top == Px(twips)) return;
+  SetWindowPos(hwnd_, nullptr, 0, 0, Px(kOuterWidthTwips), Px(twips),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FrmWinSock::ShowMessage(const Text& text) { MessageBoxW(hwnd_, Wide(text), kMessageCaption, MB_OK); }
+
+void FrmWinSock::SetBusy(bool busy) {
+  busy_ = busy;
+  SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void FrmWinSock::PaintBackground(HDC dc) const {
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  FillRect(dc, &r, static_cast<HBRUSH>(background_.get()));
+  // Shape1: the bar beneath the title, drawn here so the title labels stand on it.
+  const ControlSpec& s = ShapeSpec();
+  const RECT bar{Px(s.left), Px(s.top), Px(s.left + s.width), Px(s.top + s.height)};
+  HBRUSH fill = CreateSolidBrush(kShapeFill);
+  FillRect(dc, &bar, fill);
+  DeleteObject(fill);
+}
+
+void FrmWinSock::OnCommand(int id, int code) {
+  if (!app_) return;
+  switch (id) {
+    case kCbo切替対象:
+      if (code == CBN_SELCHANGE) Cbo切替対象_Click(*app_);
+      return;
+    case kCbo切替スクリプト:
+      if (code == CBN_SELCHANGE) Cbo切替スクリプト_Click(*app_);
+      return;
+  }
+  if (code != BN_CLICKED || !IsWindowEnabled(Control(id))) return;
+  switch (id) {
+    case kCmd詳細:
+      Cmd詳細_Click(*app_);
+      break;
+    case kCmd再読み込み:
+      Cmd再読み込み_Click(*app_);
+      break;
+    case kCmd切替:
+      if (actions_.switchNow) actions_.switchNow();
+      break;
+    case kCmd終了:
+      if (actions_.exitNow) actions_.exitNow();
+      break;
+  }
+}
+
+LRESULT CALLBACK FrmWinSock::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<FrmWinSock*>(create->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<FrmWinSock*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT FrmWinSock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_ERASEBKGND:
+      PaintBackground(reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_PRINTCLIENT:
+      PaintBackground(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN: {
+      const HWND control = reinterpret_cast<HWND>(lParam);
+      if (control == Control(kText1) || control == Control(kText2) || message == WM_CTLCOLORBTN) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, kBackground);
+        SetTextColor(dc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+        return reinterpret_cast<LRESULT>(background_.get());
+      }
+      break;
+    }
+    case WM_SETCURSOR:
+      if (busy_) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (focus_ && IsWindowEnabled(focus_)) {
+        SetFocus(focus_);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // Closing ends the program; it can't be cancelled.
+      if (actions_.unload) actions_.unload();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam && actions_.unload) actions_.unload();
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+int RunMessageLoop(const FrmWinSock& window) {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(window.Handle(), &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace karuvel

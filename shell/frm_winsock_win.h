@@ -1,0 +1,83 @@
+// FrmWinSock, Karuvel's only window, on raw Win32: the layout in twips converted with the screen's
+// DPI, the MainView the handlers work on, and the dispatch of control notifications to them.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <type_traits>
+
+#include "shell/app.h"
+#include "shell/main_view.h"
+
+namespace karuvel {
+
+// Owns one GDI object (font or brush).
+struct GdiObjectDeleter {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiObjectDeleter>;
+
+// What the window asks of the program when the user ends it or presses a button whose work lives
+// elsewhere.
+struct WindowActions {
+  std::function<void()> unload;      // the window is being closed: Form_Unload
+  std::function<void()> exitNow;     // Cmd終了
+  std::function<void()> switchNow;   // Cmd切替
+};
+
+class FrmWinSock : public MainView {
+ public:
+  FrmWinSock() = default;
+  FrmWinSock(const FrmWinSock&) = delete;
+  FrmWinSock& operator=(const FrmWinSock&) = delete;
+  ~FrmWinSock() override;
+
+  // Creates the window and its controls, still hidden. False when the window cannot be made.
+  bool Load(HINSTANCE instance);
+  // The handlers the controls' notifications run; set before the window is shown.
+  void Attach(App* app, WindowActions actions);
+
+  void SetVersionCaption(const Text& caption);
+  void Show();
+  HWND Handle() const { return hwnd_; }
+  HWND Control(int id) const;
+
+  // MainView
+  void ListClear(List list) override;
+  void ListAdd(List list, const Text& item) override;
+  void ListSetSelected(List list, int index) override;
+  int ListSelected(List list) const override;
+  void SetText(TextBox box, const Text& text) override;
+  void SetTextEnabled(TextBox box, bool enabled) override;
+  void SetButtonEnabled(Button button, bool enabled) override;
+  bool IsButtonEnabled(Button button) const override;
+  int OuterHeightTwips() const override;
+  void SetOuterHeightTwips(int twips) override;
+  void ShowMessage(const Text& text) override;
+  void SetBusy(bool busy) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+  void PaintBackground(HDC dc) const;
+  int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
+
+  HWND hwnd_ = nullptr;
+  int dpi_ = 96;
+  int heightTwips_ = 0;  // the last height set, so reading it back is exact at any DPI
+  bool busy_ = false;
+  HWND focus_ = nullptr;  // the control to give the focus back to on activation
+  App* app_ = nullptr;
+  WindowActions actions_;
+  std::array<HWND, 32> controls_{};
+  UniqueGdiObject mainFont_, versionFont_, titleFont_, background_;
+};
+
+// Runs the window's messages until the process ends, with keyboard navigation between controls.
+int RunMessageLoop(const FrmWinSock& window);
+
+}  // namespace karuvel

@@ -1,0 +1,59 @@
+#include "shell/handlers.h"
+
+#include <cstdint>
+
+#include "settings/note_lists.h"
+#include "settings/user_dir.h"
+
+namespace karuvel {
+
+const TextView kStartupFailureMessage =
+    u"ZMemoがインストールされていないか、または一度も起動されていません。\r"
+    u"ZMemoを起動した後に実行してください。";
+
+namespace {
+void EmptyTextBoxes(MainView& view) {
+  view.SetText(TextBox::Request, Text());
+  view.SetText(TextBox::Reply, Text());
+}
+}  // namespace
+
+void Cbo切替対象_Click(App& app) {
+  EmptyTextBoxes(app.view);
+  FillScriptList(app, static_cast<int16_t>(app.view.ListSelected(List::Target)));
+}
+
+void Cbo切替スクリプト_Click(App& app) { EmptyTextBoxes(app.view); }
+
+void Cmd詳細_Click(App& app) {
+  const bool expand = app.view.OuterHeightTwips() == kCollapsedHeightTwips;
+  app.view.SetOuterHeightTwips(expand ? kExpandedHeightTwips : kCollapsedHeightTwips);
+  app.view.SetTextEnabled(TextBox::Request, expand);
+  app.view.SetTextEnabled(TextBox::Reply, expand);
+}
+
+void Cmd再読み込み_Click(App& app) { ReloadNoteList(app); }
+
+void ShowCollapsedView(MainView& view) {
+  view.SetOuterHeightTwips(kCollapsedHeightTwips);
+  view.SetTextEnabled(TextBox::Request, false);
+  view.SetTextEnabled(TextBox::Reply, false);
+}
+
+bool LoadStartupSettings(App& app, StartupServices& services) {
+  AppState& state = app.state;
+  state.strRootDir = services.InstallRoot();
+  if (state.strRootDir.empty()) {
+    app.view.ShowMessage(Text(kStartupFailureMessage));
+    return false;
+  }
+  state.strUserDir = BuildUserDir(state.strRootDir, services.CurrentUserName());
+  if (!app.host.Files().IsOrdinaryFile(MemoIniPath(state.strUserDir))) {
+    app.view.ShowMessage(Text(kStartupFailureMessage));
+    return false;
+  }
+  ReloadNoteList(app);
+  return state.table.intNoteCount >= 1;
+}
+
+}  // namespace karuvel

@@ -1,0 +1,98 @@
+#include "shell/main_win.h"
+
+#include <commctrl.h>
+
+#include "settings/reg.h"
+#include "settings/user_dir.h"
+#include "shell/handlers.h"
+#include "shell/winsock02.h"
+
+namespace karuvel {
+
+namespace {
+
+// The previous-instance marker. Private to this program and distinct from "TKaruvelWndMutex",
+// which only says that Karuvel runs and is taken after this test.
+constexpr wchar_t kInstanceMarkerName[] = L"Karuvel.Instance.7f3c2a91";
+
+// Stands in until chc_dscp.dll is wired: reports the library as not loadable.
+class UnloadedDscpLibrary : public DscpLibrary {
+ public:
+  bool Send(const char*, const char*, char*, int32_t&) override { return false; }
+};
+
+class WinStartupServices : public StartupServices {
+ public:
+  Text InstallRoot() override {
+    const cReg reg;
+    return reg.RegGetString(HKEY_CURRENT_USER, u"Software\\ZZ-soft\\ZMemo", u"Root");
+  }
+  Text CurrentUserName() override { return GetCurrentUserName(); }
+};
+
+// A start-up check failed after its message: the mutex goes, then the process.
+[[noreturn]] void EndStartup() { EndProgram(); }
+
+}  // namespace
+
+WinHostServices::WinHostServices() : dscp_(std::make_unique<UnloadedDscpLibrary>()) {}
+WinHostServices::~WinHostServices() = default;
+int16_t WinHostServices::IsZMemoRunning() { return karuvel::IsZMemoRunning(); }
+const FileSystem& WinHostServices::Files() const { return RealFileSystem(); }
+DscpLibrary& WinHostServices::Dscp() { return *dscp_; }
+
+bool ClaimFirstInstance(UniqueHandle& marker) {
+  marker.reset(CreateMutexW(nullptr, FALSE, kInstanceMarkerName));
+  // Read right after the call: another instance made the object first.
+  const DWORD error = GetLastError();
+  if (marker && error == ERROR_ALREADY_EXISTS) {
+    marker.reset();
+    return false;
+  }
+  return true;
+}
+
+void EndProgram() {
+  ReleaseOwnMutex();
+  EndProcessNow();
+}
+
+void EndProcessNow() { ExitProcess(0); }
+
+void Form_Unload() { EndProgram(); }
+
+void Cmd終了_Click() { EndProcessNow(); }
+
+void Main(Program& program) {
+  // 1. A second instance ends silently: no window, no message, no mutex.
+  if (!ClaimFirstInstance(program.instanceMarker)) EndProcessNow();
+  // 2. The own mutex, whatever its outcome.
+  CreateOwnMutex();
+
+  // 3. Load the window, still hidden, and set its version label.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  FrmWinSock& window = program.window;
+  if (!window.Load(program.instance)) {
+    ReleaseOwnMutex();
+    ExitProcess(1);
+  }
+  WindowActions actions;
+  actions.unload = Form_Unload;
+  actions.exitNow = Cmd終了_Click;
+  // actions.switchNow: the script switch (Cmd切替) hooks in here; drops register on
+  // window.Handle().
+  window.Attach(&program.app, std::move(actions));
+  window.SetVersionCaption(Text(kVersionLabelPrefix) + Text(kVersion));
+
+  // 4, 5. Collapsed, both text boxes disabled. 6. Shown, so later messages stand over it.
+  ShowCollapsedView(window);
+  window.Show();
+
+  // 7 to 12. Install root, memo.ini, the first load; any failure has shown its message.
+  WinStartupServices startup;
+  if (!LoadStartupSettings(program.app, startup)) EndStartup();
+  // 13. The program lives on the window's events.
+}
+
+}  // namespace karuvel
