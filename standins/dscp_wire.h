@@ -12,3 +12,5 @@
 #define KARUVEL_DSCP_TIMEOUT_ENV "KARUVEL_DSCP_TIMEOUT_MS"
 // The reply buffer the caller hands in: 19999 bytes of reply and the closing NUL.
 #define KARUVEL_DSCP_REPLY_BUFFER 20000
+// Result to return after a completed exchange instead of 0 (tests of the caller).
+#define KARUVEL_DSCP_FORCE_RESULT_ENV "KARUVEL_DSCP_FORCE_RESULT"

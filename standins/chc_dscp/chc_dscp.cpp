@@ -4,7 +4,8 @@
 // Results: 0 the reply is in the buffer; -1 the request has no command line; -2 Winsock could not
 // start or the host address is not an IPv4 literal; -3 the connection failed; -4 sending failed;
 // -5 the connection or the reply timed out; -6 receiving failed. On every failure the buffer holds
-// a short text saying what failed.
+// a short text saying what failed. KARUVEL_DSCP_FORCE_RESULT replaces the result of a completed
+// exchange, for tests.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -175,5 +176,9 @@ extern "C" int __stdcall chc_DSCPSend(const char* host, const char* request, cha
   }
   std::memcpy(reply, received, used);
   reply[used] = '\0';
+  // Tests of the caller's handling of results set one here; the reply stays as received.
+  char forced[16] = {};
+  if (GetEnvironmentVariableA(KARUVEL_DSCP_FORCE_RESULT_ENV, forced, sizeof forced) > 0)
+    return static_cast<int>(std::strtol(forced, nullptr, 10));
   return 0;
 }
