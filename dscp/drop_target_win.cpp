@@ -1,5 +1,7 @@
 #include "dscp/drop_target_win.h"
 
+#include "dscp/com_object_win.h"
+
 #include <shellapi.h>
 
 #include <string>
@@ -9,27 +11,10 @@ namespace karuvel {
 
 namespace {
 
-// The COM object OLE calls. Reference-counted; the registration holds OLE's references.
-class DropTarget final : public IDropTarget {
+// The COM object OLE calls; OLE holds it while the window is registered.
+class DropTarget final : public ComObject<IDropTarget, IID_IDropTarget> {
  public:
   explicit DropTarget(DropCallback onDrop) : onDrop_(std::move(onDrop)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
-      *out = static_cast<IDropTarget*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
 
   // Everything is accepted, data without files too: a target that refuses here never sees Drop.
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
@@ -47,14 +32,13 @@ class DropTarget final : public IDropTarget {
   }
 
  private:
-  ~DropTarget() = default;
+  ~DropTarget() override = default;
   static HRESULT Accept(DWORD* effect) {
     if (effect == nullptr) return E_INVALIDARG;
     *effect = (*effect & DROPEFFECT_COPY) ? DROPEFFECT_COPY : (*effect & (DROPEFFECT_MOVE | DROPEFFECT_LINK));
     return S_OK;
   }
 
-  LONG refs_ = 1;
   DropCallback onDrop_;
 };
 

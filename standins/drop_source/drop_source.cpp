@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "dscp/com_object_win.h"
+
 namespace {
 
 HGLOBAL CopyGlobal(const void* bytes, size_t size) {
@@ -23,25 +25,10 @@ HGLOBAL CopyGlobal(const void* bytes, size_t size) {
 }
 
 // One format in one HGLOBAL; every GetData hands out a fresh copy the caller releases.
-class DataObject final : public IDataObject {
+class DataObject final : public karuvel::ComObject<IDataObject, IID_IDataObject> {
  public:
   DataObject(CLIPFORMAT format, std::vector<char> bytes) : bytes_(std::move(bytes)) {
     format_ = FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-      *out = static_cast<IDataObject*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
   }
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
     if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
@@ -70,38 +57,21 @@ class DataObject final : public IDataObject {
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
  private:
-  ~DataObject() = default;
-  LONG refs_ = 1;
+  ~DataObject() override = default;
   FORMATETC format_;
   std::vector<char> bytes_;
 };
 
 // Drops as soon as the drag starts over the point.
-class DropSource final : public IDropSource {
+class DropSource final : public karuvel::ComObject<IDropSource, IID_IDropSource> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
-      *out = static_cast<IDropSource*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
   HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
     return escape ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP;
   }
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
  private:
-  ~DropSource() = default;
-  LONG refs_ = 1;
+  ~DropSource() override = default;
 };
 
 std::vector<char> DropFiles(const std::vector<std::wstring>& files) {
