@@ -1,5 +1,6 @@
 // The stand-in DSCP library and host, through the library's export as a caller sees it: real
-// sockets on 127.0.0.1 and a real host process.
+// sockets on 127.0.0.1 and a real host process. What karuvel.exe sees of them is covered end to
+// end; these are the cases it cannot provoke.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -114,16 +115,6 @@ class StandinsTest : public ::testing::Test {
   std::string reply_;
 };
 
-TEST_F(StandinsTest, LoadForAKnownETagIsAnsweredOkAndLoggedByteForByte) {
-  Host host(L"--etag E1");
-  ASSERT_TRUE(host.started());
-  const std::string request = "LOAD DSCP/1.3\r\nTargetETag: E1\r\nScript: C:\\\x83\x5C\x83t\x83g\\a.ugu\r\n\r\n";
-  EXPECT_EQ(Send(request.c_str()), 0);
-  EXPECT_EQ(std::string(reply_.c_str()),
-            "DSCP/1.3 200 OK\r\nTargetETag: E1\r\nScript: C:\\\x83\x5C\x83t\x83g\\a.ugu\r\n\r\n");
-  EXPECT_EQ(host.Log(), "REQUEST " + std::to_string(request.size()) + "\r\n" + request + "\r\n");
-}
-
 TEST_F(StandinsTest, UnknownETagAndOtherCommandsAreRefused) {
   Host host(L"--etag E1");
   ASSERT_TRUE(host.started());
@@ -133,32 +124,14 @@ TEST_F(StandinsTest, UnknownETagAndOtherCommandsAreRefused) {
   EXPECT_EQ(std::string(reply_.c_str()).substr(0, 13), "DSCP/1.3 400 ");
 }
 
-TEST_F(StandinsTest, FixedRepliesArriveAsSentAndNeverFillTheLastByte) {
-  struct Case {
-    const wchar_t* option;
-    std::string expected;  // the buffer's bytes up to the first NUL that the library added
-  };
-  const std::vector<Case> cases = {
-      {L"--reply-hex 616263", "abc"},
-      {L"--reply-hex 6100620063", std::string("a\0b\0c", 5)},
-      {L"--reply-hex \"\"", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::string(c.option, c.option + wcslen(c.option)));
-    Host host(c.option);
-    ASSERT_TRUE(host.started());
-    EXPECT_EQ(Send("X\r\n\r\n"), 0) << reply_.c_str();
-    EXPECT_EQ(reply_.substr(0, c.expected.size()), c.expected);
-    EXPECT_EQ(reply_.find_first_not_of('\0', c.expected.size()), std::string::npos);
-  }
-  for (int size : {19999, 25000}) {
-    Host host(L"--reply-fill " + std::to_wstring(size));
-    ASSERT_TRUE(host.started());
-    EXPECT_EQ(Send("X\r\n\r\n"), 0);
-    EXPECT_EQ(std::strlen(reply_.c_str()), 19999u) << size;
-    EXPECT_EQ(reply_[19998], 'a' + 19998 % 26);
-    EXPECT_EQ(reply_[19999], '\0');
-  }
+// What end-to-end tests cannot make the program see: a reply longer than the buffer is cut so that
+// the last byte stays NUL.
+TEST_F(StandinsTest, OverlongReplyLeavesTheLastByteNul) {
+  Host host(L"--reply-fill 25000");
+  ASSERT_TRUE(host.started());
+  EXPECT_EQ(Send("X\r\n\r\n"), 0);
+  EXPECT_EQ(std::strlen(reply_.c_str()), 19999u);
+  EXPECT_EQ(reply_[19998], 'a' + 19998 % 26);
 }
 
 TEST_F(StandinsTest, RequestWithoutCommandLineIsMinusOneAndNotSent) {
@@ -169,16 +142,6 @@ TEST_F(StandinsTest, RequestWithoutCommandLineIsMinusOneAndNotSent) {
     EXPECT_NE(reply_[0], '\0');
   }
   EXPECT_EQ(host.Log(), "");
-}
-
-TEST_F(StandinsTest, HostDownOrSilentFailsWithinTheTimeOut) {
-  EXPECT_LT(Send("LOAD DSCP/1.3\r\n\r\n"), -1);  // nobody listens
-  EXPECT_NE(std::string(reply_.c_str()).find("connect"), std::string::npos);
-
-  Host host(L"--silent-ms 5000");
-  ASSERT_TRUE(host.started());
-  EXPECT_LT(Send("LOAD DSCP/1.3\r\n\r\n"), -1);
-  EXPECT_NE(std::string(reply_.c_str()).find("timed out"), std::string::npos);
 }
 
 TEST_F(StandinsTest, HostHoldsZMemosMutexAndEndsAfterTheGivenRequests) {
