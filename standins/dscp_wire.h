@@ -3,8 +3,9 @@
 // and closes the connection, which ends the reply.
 #pragma once
 
-// Port of the stand-in host; KARUVEL_DSCP_PORT overrides it for both sides.
-#define KARUVEL_DSCP_DEFAULT_PORT 50713
+// Port of the stand-in host, below the range the system hands out to outgoing connections;
+// KARUVEL_DSCP_PORT overrides it for both sides.
+#define KARUVEL_DSCP_DEFAULT_PORT 24713
 #define KARUVEL_DSCP_PORT_ENV "KARUVEL_DSCP_PORT"
 // Milliseconds the library waits for the connection and for the reply; KARUVEL_DSCP_TIMEOUT_MS
 // overrides it (tests use a short one).

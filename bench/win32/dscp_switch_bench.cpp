@@ -94,12 +94,12 @@ int wmain(int argc, wchar_t** argv) {
   GetTempPathW(MAX_PATH, temp);
   const std::wstring root = std::wstring(temp) + L"karuvel-bench-dscp";
   if (Run(L"\"" + dir + L"zmemo_host.exe\" install-demo \"" + root + L"\"", true) != 0) return 3;
-  SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", L"50990");
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", L"24990");
   PROCESS_INFORMATION host{};
   const std::wstring ready = root + L"\\ready";
   DeleteFileW(ready.c_str());
   // The ETag holds quotes: escaped for the host's command line.
-  if (Run(L"\"" + dir + L"zmemo_host.exe\" serve --port 50990 --ready \"" + ready + L"\" --etag \"\\\"zm-0001-表\\\"\"",
+  if (Run(L"\"" + dir + L"zmemo_host.exe\" serve --port 24990 --ready \"" + ready + L"\" --etag \"\\\"zm-0001-表\\\"\"",
           false, &host) != 0)
     return 4;
   for (int i = 0; i < 400 && GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(25);

@@ -112,6 +112,31 @@ class DscpE2e : public ::testing::Test {
   // Lets a posted click or choice be handled when nothing visible marks its end.
   static void Settle() { Sleep(400); }
 
+  // The one message box a refused load shows, closed with OK; none when `message` is empty.
+  void ExpectMessage(const std::wstring& message) const {
+    if (message.empty()) {
+      Settle();
+      EXPECT_TRUE(MessageBoxesOf(karuvel_.Pid()).empty());
+      return;
+    }
+    HWND box = karuvel_.WaitMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), message);
+    PressOk(box);
+    EXPECT_TRUE(WaitUntil([&] { return MessageBoxesOf(karuvel_.Pid()).empty(); }));
+  }
+  // Texts a refused load must leave as they are.
+  void MarkTexts() const {
+    SetEditText(C(ids::kText1), L"reply before");
+    SetEditText(C(ids::kText2), L"request before");
+  }
+  void ExpectNothingLoaded(const ZMemoHost& host) const {
+    EXPECT_TRUE(WaitUntil([&] { return LoadButtonsEnabled(); }));
+    EXPECT_TRUE(host.Requests().empty());
+    EXPECT_EQ(ReadText(C(ids::kText1)), L"reply before");
+    EXPECT_EQ(ReadText(C(ids::kText2)), L"request before");
+  }
+
   std::wstring root_;
   int port_ = 0;
   Karuvel karuvel_;

@@ -52,8 +52,9 @@ bool InstallDemo(const std::wstring& root) {
 }
 
 int UseFreshPort() {
-  // Ports are not reused within a run: a port a killed host held may still be taken.
-  static int next = 51000 + static_cast<int>(GetCurrentProcessId() % 4000);
+  // Ports are not reused within a run, and lie below the range the system gives outgoing
+  // connections, whose local ports would otherwise collide now and then.
+  static int next = 25000 + static_cast<int>(GetCurrentProcessId() % 4000);
   const int port = next++;
   SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(port).c_str());
   return port;
@@ -74,7 +75,12 @@ ZMemoHost::ZMemoHost(const std::wstring& options) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) return;
-  started_ = WaitUntil([&] { return GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+  // A host that cannot listen ends at once.
+  WaitUntil([&] {
+    return GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES ||
+           WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+  }, 10000);
+  started_ = GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES;
   DeleteFileW(ready.c_str());
 }
 

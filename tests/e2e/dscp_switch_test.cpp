@@ -47,27 +47,12 @@ TEST_F(DscpE2e, SwitchRefusalsShowTheirMessageAndSendNothing) {
     SCOPED_TRACE(c.name);
     ZMemoHost host(c.hostRunning ? L"" : L"--no-mutex");
     ASSERT_TRUE(host.Started());
-    SetEditText(C(kText1), L"reply before");
-    SetEditText(C(kText2), L"request before");
     Choose(C(kCbo切替スクリプト), c.script);
     Settle();  // the choice empties both boxes
-    SetEditText(C(kText1), L"reply before");
-    SetEditText(C(kText2), L"request before");
+    MarkTexts();
     Click(C(kCmd切替));
-    if (c.message.empty()) {
-      Settle();
-      EXPECT_TRUE(MessageBoxesOf(karuvel_.Pid()).empty());
-    } else {
-      HWND box = karuvel_.WaitMessageBox();
-      ASSERT_NE(box, nullptr);
-      EXPECT_EQ(MessageBoxText(box), c.message);
-      PressOk(box);
-      ASSERT_TRUE(WaitUntil([&] { return MessageBoxesOf(karuvel_.Pid()).empty(); }));
-    }
-    EXPECT_TRUE(WaitUntil([&] { return LoadButtonsEnabled(); }));
-    EXPECT_TRUE(host.Requests().empty());
-    EXPECT_EQ(ReadText(C(kText1)), L"reply before");
-    EXPECT_EQ(ReadText(C(kText2)), L"request before");
+    ExpectMessage(c.message);
+    ExpectNothingLoaded(host);
   }
 }
 

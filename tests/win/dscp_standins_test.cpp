@@ -37,7 +37,7 @@ std::string ReadBytes(const std::wstring& path) {
 // One stand-in host process on its own port, killed when the object goes.
 // Each host gets a port of its own: a port just closed by a killed host may still be held.
 int NextPort() {
-  static int next = 50811;
+  static int next = 24811;
   return next++;
 }
 
@@ -100,7 +100,7 @@ class StandinsTest : public ::testing::Test {
     send_ = reinterpret_cast<SendFn>(
         reinterpret_cast<void (*)(void)>(GetProcAddress(library.module, "chc_DSCPSend")));
     ASSERT_NE(send_, nullptr);
-    SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", L"50810");  // nobody listens there
+    SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", L"24810");  // nobody listens there
     SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", L"1500");
   }
   void TearDown() override {
