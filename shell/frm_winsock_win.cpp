@@ -22,7 +22,7 @@ constexpr int kDropDownListTwips = 2400;  // room for the open list below a drop
 enum class Kind { Frame, Button, DropDown, Label, TextBox, Shape };
 enum class Face { Main, Version, Title };
 
-struct ControlSpec {
+struct ControlLayout {
   int id;
   int parent;  // 0: the window itself; otherwise the frame that contains the control
   Kind kind;
@@ -34,7 +34,7 @@ struct ControlSpec {
 
 // Creation order is the order of the siblings: the title labels stand above the bar, and the tab
 // order runs note list, script list, 詳細, 切替, 再読込, 終了, Text2, Text1.
-constexpr ControlSpec kLayout[] = {
+constexpr ControlLayout kLayout[] = {
     {kLabel4, 0, Kind::Label, 3240, 120, 1755, 315, L"Karuvel", Face::Title, RGB(255, 128, 128)},
     {kLabel3, 0, Kind::Label, 3180, 120, 1755, 315, L"Karuvel", Face::Title, RGB(255, 255, 255)},
     {kLblVersion, 0, Kind::Label, 4620, 240, 1155, 255, L"Ver.0.XX", Face::Version, RGB(128, 128, 255)},
@@ -57,7 +57,7 @@ constexpr ControlSpec kLayout[] = {
 };
 
 constexpr int kFirstId = kFrame4;
-const ControlSpec& ShapeSpec() { return kLayout[3]; }
+const ControlLayout& ShapeLayout() { return kLayout[3]; }
 
 int IdOf(List list) { return list == List::Target ? kCbo切替対象 : kCbo切替スクリプト; }
 int IdOf(TextBox box) { return box == TextBox::Reply ? kText1 : kText2; }
@@ -276,7 +276,7 @@ bool FrmWinSock::Load(HINSTANCE instance) {
   if (!hwnd_) return false;
   heightTwips_ = kCollapsedHeightTwips;
 
-  for (const ControlSpec& c : kLayout) {
+  for (const ControlLayout& c : kLayout) {
     HWND parent = c.parent ? Control(c.parent) : hwnd_;
     const wchar_t* cls = L"";
     DWORD styles = WS_CHILD | WS_VISIBLE;
@@ -390,7 +390,7 @@ void FrmWinSock::PaintBackground(HDC dc) const {
   GetClientRect(hwnd_, &r);
   FillRect(dc, &r, static_cast<HBRUSH>(background_.get()));
   // Shape1: the bar beneath the title, drawn here so the title labels stand on it.
-  const ControlSpec& s = ShapeSpec();
+  const ControlLayout& s = ShapeLayout();
   const RECT bar{Px(s.left), Px(s.top), Px(s.left + s.width), Px(s.top + s.height)};
   HBRUSH fill = CreateSolidBrush(kShapeFill);
   FillRect(dc, &bar, fill);

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include "dscp/dscp_library_win.h"
+#include "dscp/script_switch.h"
+#include "dscp/window_drops_win.h"
 #include "settings/reg.h"
 #include "settings/user_dir.h"
 #include "shell/handlers.h"
@@ -14,12 +17,6 @@ namespace {
 // The previous-instance marker. Private to this program and distinct from "TKaruvelWndMutex",
 // which only says that Karuvel runs and is taken after this test.
 constexpr wchar_t kInstanceMarkerName[] = L"Karuvel.Instance.7f3c2a91";
-
-// Stands in until chc_dscp.dll is wired: reports the library as not loadable.
-class UnloadedDscpLibrary : public DscpLibrary {
- public:
-  bool Send(const char*, const char*, char*, int32_t&) override { return false; }
-};
 
 class WinStartupServices : public StartupServices {
  public:
@@ -35,7 +32,7 @@ class WinStartupServices : public StartupServices {
 
 }  // namespace
 
-WinHostServices::WinHostServices() : dscp_(std::make_unique<UnloadedDscpLibrary>()) {}
+WinHostServices::WinHostServices() : dscp_(std::make_unique<ChcDscpLibrary>()) {}
 WinHostServices::~WinHostServices() = default;
 int16_t WinHostServices::IsZMemoRunning() { return karuvel::IsZMemoRunning(); }
 const FileSystem& WinHostServices::Files() const { return RealFileSystem(); }
@@ -80,9 +77,11 @@ void Main(Program& program) {
   WindowActions actions;
   actions.unload = Form_Unload;
   actions.exitNow = Cmd終了_Click;
-  // actions.switchNow: the script switch (Cmd切替) hooks in here; drops register on
-  // window.Handle().
+  App& app = program.app;
+  actions.switchNow = [&app] { Cmd切替_Click(app); };
   window.Attach(&program.app, std::move(actions));
+  program.ole = std::make_unique<OleSession>();
+  if (program.ole->ok()) program.drops = RegisterWindowDrops(program.app, window.Handle());
   window.SetVersionCaption(Text(kVersionLabelPrefix) + Text(kVersion));
 
   // 4, 5. Collapsed, both text boxes disabled. 6. Shown, so later messages stand over it.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "dscp/drop_target_win.h"
 #include "shell/app.h"
 #include "shell/frm_winsock_win.h"
 
@@ -39,6 +40,8 @@ struct Program {
   FrmWinSock window;
   WinHostServices host;
   App app{state, window, host};
+  std::unique_ptr<OleSession> ole;                // for the drop target
+  std::unique_ptr<DropTargetRegistration> drops;  // drops anywhere on the window
 };
 
 // True when no other instance of the program runs. Atomic across simultaneous launches: the

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Builds karuvel.exe and starts it under Wine, with a ZMemo installation prepared in the prefix:
-# the registry value Root and a memo.ini with three notes for the current user.
+# Builds karuvel.exe and runs it under Wine against the stand-ins: installs the demo ZMemo (the
+# registry value Root, memo.ini with DSCP-enabled notes, script packages with Japanese paths),
+# starts the stand-in ZMemo host and opens Karuvel. Without a display it runs on a private Xvfb,
+# saves screenshots (collapsed, and expanded after a switch) and prints where they are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$(nproc)"
-session=build/win32/wine-run
+build=build/win32
+session=$build/wine-run
+headless=0
 if [ -z "${DISPLAY:-}" ]; then
+  headless=1
   tools/wine-session.sh start "$session"
 else
   # A real display: use it instead of a private Xvfb.
@@ -17,24 +22,28 @@ else
 fi
 . tools/wine-env.sh "$session"
 
-# GetUserNameA under Wine gives the Unix user name.
-user_dir="$WINEPREFIX/drive_c/ZMemo/USERS/$(id -un)"
-mkdir -p "$user_dir"
-iconv -f UTF-8 -t CP932 > "$user_dir/memo.ini" <<'INI'
-[Memo]
-1_ScriptEnableDscpServer=true
-1_ETag=1a2b3c4d
-1_WatermarkHistory-000=C:\ZMemo\scripts\時計\clock.ugu
-1_WatermarkHistory-001=C:\ZMemo\scripts\表示\display.psn
-1_ScriptFileName=C:\ZMemo\scripts\表示\display.psn
-2_ScriptEnableDscpServer=true
-2_ETag=5e6f7a8b
-2_WatermarkHistory-000=C:\ZMemo\scripts\calendar.ugu
-2_ScriptFileName=C:\ZMemo\scripts\calendar.ugu
-3_ScriptEnableDscpServer=false
-3_ETag=9c0d1e2f
-INI
-sed -i 's/$/\r/' "$user_dir/memo.ini"
-wine reg add 'HKCU\Software\ZZ-soft\ZMemo' /v Root /d 'C:\ZMemo' /f >/dev/null 2>&1
+root='C:\ZMemo デモ'
+wine "$build/zmemo_host.exe" install-demo "$root"
+wine "$build/zmemo_host.exe" serve --root "$root" </dev/null >"$session/zmemo_host.log" 2>&1 &
+host=$!
+cleanup() {
+  kill "$host" 2>/dev/null || true
+  wait "$host" 2>/dev/null || true
+  if [ "$headless" = 1 ]; then tools/wine-session.sh stop "$session"; fi
+}
+trap cleanup EXIT
 
-tools/wine-run.sh "$session" build/win32/karuvel.exe
+if [ "$headless" = 1 ]; then
+  shots=$(realpath -m "$build/screenshots")
+  mkdir -p "$shots"
+  tools/wine-run.sh "$session" "$build/demo_shots.exe" "$build/karuvel.exe" "$(winepath -w "$shots")"
+  for bmp in "$shots"/karuvel-collapsed.bmp "$shots"/karuvel-expanded.bmp; do
+    if command -v convert >/dev/null && convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null; then
+      echo "screenshot: ${bmp%.bmp}.png"
+    else
+      echo "screenshot: $bmp"
+    fi
+  done
+else
+  tools/wine-run.sh "$session" "$build/karuvel.exe"
+fi

@@ -171,13 +171,13 @@ TEST_F(KaruvelWindow, RootEndingInABackslashIsUsedAsItStands) {
 TEST_F(KaruvelWindow, LayoutFollowsTheDesignInTwips) {
   HWND window = StartNormally();
   ASSERT_NE(window, nullptr);
-  struct Spec {
+  struct Placement {
     int id;
     int container;  // 0: the window
     int left, top, width, height;  // twips; height 0 when the control sizes itself
     const wchar_t* caption;  // null when not a caption to compare
   };
-  const Spec specs[] = {
+  const Placement placements[] = {
       {kFrame4, 0, 1620, 1800, 1275, 675, L""},
       {kCmd詳細, kFrame4, 180, 240, 855, 315, L"詳細"},
       {kFrame1, 0, 2940, 1800, 3015, 675, L""},
@@ -198,7 +198,7 @@ TEST_F(KaruvelWindow, LayoutFollowsTheDesignInTwips) {
       {kLabel4, 0, 3240, 120, 1755, 315, L"Karuvel"},
       {kShape1, 0, 180, 360, 5715, 135, nullptr},
   };
-  for (const Spec& s : specs) {
+  for (const Placement& s : placements) {
     SCOPED_TRACE(s.id);
     HWND control = C(s.id);
     ASSERT_NE(control, nullptr);
@@ -341,13 +341,67 @@ TEST_F(KaruvelWindow, ExitButtonEndsTheProcessEvenExpanded) {
   EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
 }
 
-TEST_F(KaruvelWindow, CloseBoxEndsTheProcessAndReleasesTheMutex) {
-  HWND window = StartNormally();
+TEST_F(KaruvelWindow, ClosingTheWindowByAnyMeansEndsTheProcessAndReleasesTheMutex) {
+  WriteMemo(ThreeNotes());
+  struct Case {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+  };
+  const Case cases[] = {
+      {"close box or system menu", WM_SYSCOMMAND, SC_CLOSE},
+      {"WM_CLOSE", WM_CLOSE, 0},
+      {"end of the session", WM_ENDSESSION, TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Karuvel karuvel;
+    ASSERT_TRUE(karuvel.Start());
+    HWND window = karuvel.WaitReady(3);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(MutexExists("TKaruvelWndMutex"));
+    PostMessageW(window, c.message, c.wParam, 0);
+    EXPECT_EQ(karuvel.WaitExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+  }
+}
+
+// Karuvel reads the screen's DPI when it starts; the test program keeps its own.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                    &key_, nullptr);
+    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  ~ScreenDpi() {
+    RegDeleteValueW(key_, L"LogPixels");
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
+  HWND window = nullptr;
+  {
+    ScreenDpi dpi(120);  // 12 twips to the pixel
+    window = StartNormally();
+  }
   ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(MutexExists("TKaruvelWndMutex"));
-  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(karuvel_.WaitExit(), std::optional<DWORD>(0));
-  EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+  EXPECT_EQ(OuterSize(window).cx, 520);
+  EXPECT_EQ(OuterSize(window).cy, 244);  // 2925 twips: 243.75 pixels
+  const RECT details = RectInContainer(C(kCmd詳細));
+  EXPECT_EQ(details.left, 15);
+  EXPECT_EQ(details.right - details.left, 71);  // 855 twips: 71.25 pixels
+
+  // The view still toggles both ways though neither height is a whole number of pixels.
+  Click(C(kCmd詳細));
+  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 474; }));  // 5685: 473.75
+  Click(C(kCmd詳細));
+  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 244; }));
+  EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(C(kText1)); }));
 }
 
 TEST_F(KaruvelWindow, SimultaneousLaunchesLeaveExactlyOneInstance) {

@@ -5,6 +5,24 @@
 #include <cstdio>
 #include <string>
 
+namespace {
+
+BOOL CALLBACK FindVisibleWindowOf(HWND hwnd, LPARAM param) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  auto* wanted = reinterpret_cast<DWORD*>(param);
+  if (pid != *wanted || !IsWindowVisible(hwnd)) return TRUE;
+  *wanted = 0;
+  return FALSE;
+}
+
+bool ShowsWindow(DWORD pid) {
+  EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&pid));
+  return pid == 0;
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
   if (GetACP() != 932) {
     std::printf("FAIL: ANSI code page is %u, not 932\n", GetACP());
@@ -24,7 +42,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   CloseHandle(pi.hThread);
   int rc = 0;
-  const DWORD waited = WaitForSingleObject(pi.hProcess, 15000);
+  // Up is enough: a window of its own (its main window or a start-up message) shows it came up.
+  DWORD waited = WAIT_TIMEOUT;
+  for (int i = 0; i < 300 && waited == WAIT_TIMEOUT; ++i) {
+    waited = WaitForSingleObject(pi.hProcess, 50);
+    if (waited == WAIT_TIMEOUT && ShowsWindow(pi.dwProcessId)) break;
+  }
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   if (waited == WAIT_OBJECT_0 && code != 0) {

@@ -1,0 +1,43 @@
+// Demo helper for tools/run.sh without a display: starts karuvel.exe, saves a screenshot of the
+// collapsed window, opens the expanded view, switches to the note's second script and saves
+// another, then ends Karuvel.
+//   demo_shots <karuvel.exe> <output directory>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "shell/control_ids.h"
+#include "tests/e2e/karuvel_driver.h"
+
+using namespace karuvel::e2e;
+using namespace karuvel::ids;
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: demo_shots <karuvel.exe> <output directory>\n");
+    return 2;
+  }
+  const std::wstring out = std::wstring(argv[2]) + L"\\";
+  Karuvel karuvel;
+  if (!karuvel.Start()) return 3;
+  HWND window = karuvel.WaitWindow();
+  if (!window || !WaitUntil([&] { return !ListEntries(karuvel.Control(kCbo切替対象)).empty(); })) {
+    std::fprintf(stderr, "demo_shots: Karuvel did not come up with its notes\n");
+    return 4;
+  }
+  Sleep(500);  // let the first paint finish
+  const bool collapsed = SaveScreenshot(window, out + L"karuvel-collapsed.bmp");
+
+  Click(karuvel.Control(kCmd詳細));
+  WaitUntil([&] { return IsEnabled(karuvel.Control(kText2)); });
+  Choose(karuvel.Control(kCbo切替スクリプト), 1);
+  Sleep(200);
+  Click(karuvel.Control(kCmd切替));
+  const bool replied = WaitUntil([&] { return !ReadText(karuvel.Control(kText1)).empty(); }, 10000);
+  Sleep(500);
+  const bool expanded = SaveScreenshot(window, out + L"karuvel-expanded.bmp");
+  std::printf("collapsed %s, expanded %s, reply %s\n", collapsed ? "saved" : "FAILED", expanded ? "saved" : "FAILED",
+              replied ? "shown" : "MISSING");
+  return collapsed && expanded && replied ? 0 : 1;
+}

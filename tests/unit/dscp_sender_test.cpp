@@ -1,0 +1,93 @@
+// The request sender: what reaches chc_DSCPSend and how its reply buffer is read back.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dscp/winsock01.h"
+#include "tests/unit/dscp_fakes.h"
+
+namespace karuvel::dscp_test {
+namespace {
+
+TEST(DscpSender, ReplyIsTheBufferUpToItsFirstNulAndNeverBeyondTheBuffer) {
+  struct Case {
+    const char* name;
+    std::string bytes;  // what the library writes into the buffer
+    Text expected;
+  };
+  const std::string full(kReplyBufferSize, 'x');
+  const std::vector<Case> cases = {
+      {"abc", "abc", u"abc"},
+      {"nul in the middle", std::string("ab\0cd", 5), u"ab"},
+      {"empty", "", u""},
+      {"19999 bytes", std::string(19999, 'y'), Text(19999, u'y')},
+      {"no NUL left", full, Text(kReplyBufferSize, u'x')},
+      {"shift-jis", "\x83\x5C\x83t\x83g 200 OK", u"ソフト 200 OK"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rig rig;
+    rig.state.strReceiveText = u"old reply";
+    rig.host.dscp.reply = c.bytes;
+    SendDscpRequest(rig.app);
+    EXPECT_EQ(rig.state.strReceiveText, c.expected);
+    EXPECT_EQ(rig.view.Reply(), c.expected);
+    EXPECT_TRUE(rig.view.Messages().empty());
+  }
+}
+
+TEST(DscpSender, OnlyMinusOneShowsTheNoCommandMessageAndTheReplyStillFollows) {
+  for (int32_t result : {-1, 0, 1, -2, 19999}) {
+    SCOPED_TRACE(result);
+    Rig rig;
+    rig.host.dscp.reply = "why";
+    rig.host.dscp.result = result;
+    SendDscpRequest(rig.app);
+    if (result == -1) {
+      ASSERT_GE(rig.view.log.size(), 2u);
+      EXPECT_EQ(rig.view.log[rig.view.log.size() - 2], "message コマンドが指定されていません。");
+    } else {
+      EXPECT_TRUE(rig.view.Messages().empty());
+    }
+    EXPECT_EQ(rig.view.log.back(), "Text1=why");
+  }
+}
+
+TEST(DscpSender, SendsTheRequestInTheAnsiCodePageToLoopbackWithAFreshZeroBuffer) {
+  Rig rig;
+  rig.state.strSendText = u"LOAD DSCP/1.3\r\nScript: C:\\ソフト\\表.ugu\r\n\r\n";
+  rig.host.dscp.reply = std::string(300, 'z');
+  SendDscpRequest(rig.app);
+  rig.host.dscp.reply = "a";
+  SendDscpRequest(rig.app);  // the second send must not see the first reply's bytes
+  ASSERT_EQ(rig.host.dscp.requests.size(), 2u);
+  EXPECT_EQ(rig.host.dscp.hosts[1], "127.0.0.1");
+  EXPECT_EQ(rig.host.dscp.requests[1], "LOAD DSCP/1.3\r\nScript: C:\\\x83\x5C\x83t\x83g\\\x95\x5C.ugu\r\n\r\n");
+  EXPECT_TRUE(rig.host.dscp.bufferWasZero);
+  EXPECT_EQ(rig.state.strReceiveText, u"a");
+  EXPECT_EQ(rig.state.strSendText, u"LOAD DSCP/1.3\r\nScript: C:\\ソフト\\表.ugu\r\n\r\n");
+}
+
+TEST(DscpSender, WaitCursorIsUpOnlyWhileTheLibraryBlocks) {
+  Rig rig;
+  bool busyDuringSend = false;
+  rig.host.dscp.onSend = [&] { busyDuringSend = rig.view.busy; };
+  SendDscpRequest(rig.app);
+  EXPECT_TRUE(busyDuringSend);
+  EXPECT_FALSE(rig.view.busy);
+}
+
+TEST(DscpSender, MissingLibraryIsReportedByNameAndNothingIsShownAsReply) {
+  Rig rig;
+  rig.host.dscp.loaded = false;
+  rig.state.strReceiveText = u"old";
+  SendDscpRequest(rig.app);
+  EXPECT_EQ(rig.view.Messages(), std::vector<std::string>{"DSCP通信ライブラリを読み込めません。\r『chc_dscp.dll』"});
+  EXPECT_EQ(rig.state.strReceiveText, u"");
+  EXPECT_FALSE(rig.view.busy);
+  for (const std::string& line : rig.view.log) EXPECT_NE(line.rfind("Text1=", 0), 0u) << line;
+}
+
+}  // namespace
+}  // namespace karuvel::dscp_test
