@@ -1,13 +1,17 @@
 // Karuvel only reads: a whole session of start-up, reloads, choices, switches and drops leaves the
-// current user's registry branch and every file under ZMemo's root exactly as they were.
+// current user's registry branch and every file under ZMemo's root exactly as they were. The
+// stand-in host runs without a ZMemo root, so it answers without recording the loaded scripts in
+// memo.ini as ZMemo would: every change found is Karuvel's.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
+#include "dscp_e2e.h"
 #include "karuvel_driver.h"
 #include "shell/control_ids.h"
+#include "soak_support.h"
 
 namespace karuvel::e2e {
 namespace {
@@ -134,14 +138,31 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-std::string ThreeNotes(const std::wstring& scripts) {
+// Two notes whose scripts are packages under ZMemo's root, and a third without scripts.
+struct Scripts {
+  std::wstring ugu, psn, broken;
+};
+
+Scripts MakeScripts(const std::wstring& root) {
+  const std::wstring dir = root + L"\\scripts";
+  for (const wchar_t* sub : {L"", L"\\ソフト表示", L"\\ソフト表示\\DAT", L"\\ABC", L"\\ABC\\DAT"})
+    CreateDirectoryW((dir + sub).c_str(), nullptr);
+  const Scripts s{dir + L"\\ソフト表示.ugu", dir + L"\\abc.psn", dir + L"\\broken.ugu"};
+  for (const std::wstring& file : {s.ugu, s.psn, s.broken, dir + L"\\ソフト表示\\DAT\\mio00.euu",
+                                   dir + L"\\ABC\\DAT\\aya00.out"})
+    WriteBytes(file, "x\r\n");
+  return s;
+}
+
+std::string ThreeNotes(const Scripts& s) {
   return Ansi(L"[Memo]\r\n"
               L"3_ScriptEnableDscpServer=true\r\n3_ETag=ETAG-3\r\n"
-              L"3_WatermarkHistory-000=" + scripts + L"\\表示.ugu\r\n"
-              L"3_ScriptFileName=" + scripts + L"\\表示.ugu\r\n"
+              L"3_WatermarkHistory-000=" + s.ugu + L"\r\n"
+              L"3_WatermarkHistory-001=" + s.broken + L"\r\n"
+              L"3_ScriptFileName=" + s.ugu + L"\r\n"
               L"8_ScriptEnableDscpServer=true\r\n8_ETag=付箋8\r\n"
-              L"8_WatermarkHistory-000=" + scripts + L"\\abc.psn\r\n"
-              L"8_WatermarkHistory-001=" + scripts + L"\\表示.ugu\r\n"
+              L"8_WatermarkHistory-000=" + s.psn + L"\r\n"
+              L"8_WatermarkHistory-001=" + s.ugu + L"\r\n"
               L"5_ScriptEnableDscpServer=true\r\n5_ETag=ETAG-5\r\n");
 }
 
@@ -167,37 +188,79 @@ void WarmUpWindowSystem() {
   DestroyWindow(window);
 }
 
+// Dismisses message boxes until the load buttons are enabled again with no box showing; the
+// number of boxes dismissed.
+int SettleAfterLoad(const Karuvel& karuvel) {
+  int boxes = 0;
+  Sleep(100);  // the posted click or the drop reaches the window first
+  WaitUntil([&] {
+    for (HWND box : MessageBoxesOf(karuvel.Pid())) {
+      ++boxes;
+      PressOk(box);
+      Sleep(50);
+      return false;
+    }
+    return IsEnabled(karuvel.Control(ids::kCmd切替)) && IsEnabled(karuvel.Control(ids::kCmd終了));
+  }, 10000);
+  return boxes;
+}
+
 TEST(WritesNothing, SessionLeavesRegistryAndZMemoFilesAsTheyWere) {
   WarmUpWindowSystem();
   const std::wstring root = MakeZMemoRoot(L"WritesNothing");
   SetZMemoRoot(root);
-  const std::wstring scripts = root + L"\\scripts";
-  CreateDirectoryW(scripts.c_str(), nullptr);
+  const Scripts scripts = MakeScripts(root);
   ASSERT_TRUE(WriteBytes(MemoIniOf(root), ThreeNotes(scripts)));
+  UseRandomPort();
+  ZMemoHost host(L"--etag ETAG-3 --etag 付箋8");
+  ASSERT_TRUE(host.Started());
 
   const Snapshot before = TakeSnapshot(root);
   ASSERT_GT(before.size(), 10u);
   // A second look at once sees the same: the snapshot itself changes nothing.
   ASSERT_TRUE(Differences(before, TakeSnapshot(root)).empty());
 
+  size_t requests = 0;
   {
     Karuvel karuvel;
     ASSERT_TRUE(karuvel.Start());
     HWND window = karuvel.WaitReady(3);
     ASSERT_NE(window, nullptr);
     HWND notes = karuvel.Control(kCbo切替対象);
-    for (int round = 0; round < 3; ++round) {
+    HWND scriptList = karuvel.Control(kCbo切替スクリプト);
+    const POINT dropAt = CentreOf(karuvel.Control(kLblVersion));
+    for (int round = 0; round < 2; ++round) {
       Click(karuvel.Control(kCmd詳細));
-      for (int note = 2; note >= 0; --note) {
-        Choose(notes, note);
-        ASSERT_TRUE(WaitUntil([&] { return ListSelection(notes) == note; }));
+      // Every script of the first two notes: the broken package shows its message.
+      for (int note = 0; note < 2; ++note) {
+        for (int script = 0; script < 2; ++script) {
+          Choose(notes, note);
+          Sleep(100);
+          Choose(scriptList, script);
+          Click(karuvel.Control(kCmd切替));
+          const bool broken = note == 0 && script == 1;
+          EXPECT_EQ(SettleAfterLoad(karuvel), broken ? 1 : 0) << note << " " << script;
+          if (!broken) ++requests;
+        }
       }
+      // One drop that loads, and one of two files that is refused.
+      Drop(dropAt, {scripts.psn}).Wait();
+      EXPECT_EQ(SettleAfterLoad(karuvel), 0);
+      ++requests;
+      Drop two(dropAt, {scripts.psn, scripts.ugu});
+      HWND box = karuvel.WaitMessageBox();
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(MessageBoxText(box), L"複数スクリプトを一括して追加することはできません。");
+      PressOk(box);
+      two.Wait();
       Click(karuvel.Control(kCmd再読み込み));
-      ASSERT_TRUE(WaitUntil([&] { return ListSelection(notes) == 0; }));
+      EXPECT_EQ(SettleAfterLoad(karuvel), 0);
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(karuvel.WaitExit().has_value());
   }
+  // The session did reach ZMemo: the host saw every load.
+  EXPECT_EQ(host.Requests().size(), requests);
 
   const std::vector<std::wstring> changed = Differences(before, TakeSnapshot(root));
   std::string report;
