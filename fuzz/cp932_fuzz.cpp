@@ -8,16 +8,9 @@
 
 #include "common/cp932.h"
 #include "common/text.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                      \
-  do {                                                                             \
-    if (!(condition)) {                                                            \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-      std::abort();                                                                \
-    }                                                                              \
-  } while (0)
 
 bool HasLoneSurrogate(karuvel::TextView text) {
   for (size_t i = 0; i < text.size(); ++i) {

@@ -12,18 +12,11 @@
 #include <vector>
 
 #include "common/cp932.h"
+#include "fuzz/fuzz_check.h"
 #include "settings/memo_ini.h"
 
 namespace karuvel {
 namespace {
-
-#define FUZZ_CHECK(condition)                                         \
-  do {                                                                \
-    if (!(condition)) {                                               \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-      std::abort();                                                   \
-    }                                                                 \
-  } while (0)
 
 // One file's bytes, served in steps of `step` bytes; a fault stops the read of one pass.
 class MemoryFileSystem final : public FileSystem {

@@ -6,18 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz/fuzz_check.h"
 #include "settings/memo_ini.h"
 
 namespace karuvel {
 namespace {
-
-#define FUZZ_CHECK(condition)                                                      \
-  do {                                                                             \
-    if (!(condition)) {                                                            \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-      std::abort();                                                                \
-    }                                                                              \
-  } while (0)
 
 // The number before the "_": spaces, a sign, digits; false when it leaves -32768..32767.
 bool ExpectedNumber(TextView text, int16_t& number) {

@@ -9,18 +9,11 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "packages/script_package.h"
 
 namespace karuvel {
 namespace {
-
-#define FUZZ_CHECK(condition)                                                      \
-  do {                                                                             \
-    if (!(condition)) {                                                            \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-      std::abort();                                                                \
-    }                                                                              \
-  } while (0)
 
 // Answers the n-th existence test with bit n of `answers`, and records every path asked about.
 class AnsweringFileSystem final : public FileSystem {

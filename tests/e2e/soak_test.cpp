@@ -149,14 +149,6 @@ class MoodyHost {
 
 // ---- The soak ---------------------------------------------------------------------------------
 
-std::string Utf8Of(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-  return out;
-}
-
 std::wstring Request(const std::wstring& etag, const std::wstring& script) {
   return L"LOAD DSCP/1.3\r\nTargetETag: " + etag + L"\r\nScript: " + script + L"\r\n\r\n";
 }

@@ -130,14 +130,6 @@ std::vector<std::wstring> Differences(const Snapshot& before, const Snapshot& af
   return changed;
 }
 
-std::string Utf8(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-  return out;
-}
-
 // Two notes whose scripts are packages under ZMemo's root, and a third without scripts.
 struct Scripts {
   std::wstring ugu, psn, broken;
@@ -264,7 +256,7 @@ TEST(WritesNothing, SessionLeavesRegistryAndZMemoFilesAsTheyWere) {
 
   const std::vector<std::wstring> changed = Differences(before, TakeSnapshot(root));
   std::string report;
-  for (const std::wstring& path : changed) report += Utf8(path) + "\n";
+  for (const std::wstring& path : changed) report += Utf8Of(path) + "\n";
   EXPECT_TRUE(changed.empty()) << report;
 }
 
