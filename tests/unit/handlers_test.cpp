@@ -12,6 +12,9 @@ namespace {
 
 using fakes::FakeApp;
 
+const Text kNoNotes =
+    u"切替可能な付箋がありません。\r付箋の設定画面で『DSCPを有効にする』をチェックした後に、ZMemoを再起動してください。";
+
 const char kTwoNotes[] =
     "1_ScriptEnableDscpServer=true\r\n"
     "1_ETag=E1\r\n"
@@ -58,13 +61,14 @@ TEST(Handlers, ChoosingANoteEmptiesTheTextsAndRefillsItsScripts) {
   EXPECT_EQ(f.view.log[2], "Cbo切替スクリプト clear");
 }
 
-TEST(Handlers, DetailsCollapsesFromAnyHeightButTheCollapsedOne) {
-  for (int height : {0, 2924, 2926, kExpandedHeightTwips, 9000}) {
+TEST(Handlers, DetailsExpandsOnlyFromTheCollapsedHeightAndCollapsesFromAnyOther) {
+  const std::vector<std::string> expand = {"height 5685", "Text2 on", "Text1 on"};
+  const std::vector<std::string> collapse = {"height 2925", "Text2 off", "Text1 off"};
+  for (int height : {2925, 0, 2924, 2926, 5685, 9000}) {
     FakeApp f;
     f.view.heightTwips = height;
     Cmd詳細_Click(f.app);
-    EXPECT_EQ(f.view.heightTwips, kCollapsedHeightTwips) << height;
-    EXPECT_FALSE(f.view.textEnabled[0]) << height;
+    EXPECT_EQ(f.view.log, height == 2925 ? expand : collapse) << height;
   }
 }
 
@@ -85,8 +89,9 @@ TEST(Startup, SettingsDecideWhetherTheProgramRuns) {
     Text message;  // the one message expected, empty for none
     Text userDir;
   };
-  const Text failure(kStartupFailureMessage);
-  const Text noNotes(kNoSwitchableNoteMessage);
+  const Text failure =
+      u"ZMemoがインストールされていないか、または一度も起動されていません。\rZMemoを起動した後に実行してください。";
+  const Text noNotes = kNoNotes;
   const Case cases[] = {
       {"no root", u"", u"u", u"C:\\Z\\USERS\\u\\memo.ini", kTwoNotes, false, failure, u""},
       {"no memo.ini", u"C:\\Z", u"u", u"", "", false, failure, u"C:\\Z\\USERS\\u\\"},

@@ -77,9 +77,8 @@ TEST_F(NoteListsTest, ReloadWithoutEnabledNotesEmptiesBothListsAndSaysSoOnce) {
   EXPECT_TRUE(f.view.Entries(List::Target).empty());
   EXPECT_TRUE(f.view.Entries(List::Script).empty());
   ASSERT_EQ(f.view.messages.size(), 1u);
-  EXPECT_EQ(f.view.messages[0], kNoSwitchableNoteMessage);
-  EXPECT_EQ(f.view.messages[0].find(u"\r\n"), Text::npos);
-  EXPECT_NE(f.view.messages[0].find(u"。\r付箋"), Text::npos);
+  EXPECT_EQ(f.view.messages[0],
+            u"切替可能な付箋がありません。\r付箋の設定画面で『DSCPを有効にする』をチェックした後に、ZMemoを再起動してください。");
   EXPECT_EQ(f.state.table.intNoteCount, 0);
 }
 
