@@ -15,28 +15,14 @@ namespace karuvel::e2e {
 // The directory of karuvel.exe and of the stand-ins built beside it, with its trailing "\".
 std::wstring StandinDir();
 
-// Runs a program to its end (at most `ms`); its exit code, or -1.
-int RunToEnd(const std::wstring& commandLine, DWORD ms = 15000);
-
 // Writes the registry value Root, memo.ini and the demo's script packages below `root`.
 bool InstallDemo(const std::wstring& root);
 
 // A stand-in ZMemo host on the port this process's environment names for chc_dscp.dll (see
 // UseFreshPort). Killed when destroyed.
-class ZMemoHost {
+class ZMemoHost : public StandinHost {
  public:
   explicit ZMemoHost(const std::wstring& options);
-  ~ZMemoHost();
-  ZMemoHost(const ZMemoHost&) = delete;
-  ZMemoHost& operator=(const ZMemoHost&) = delete;
-  bool Started() const { return started_; }
-  // Every request received so far, byte for byte.
-  std::vector<std::string> Requests() const;
-
- private:
-  PROCESS_INFORMATION process_{};
-  std::wstring log_;
-  bool started_ = false;
 };
 
 // Points chc_dscp.dll at a fresh port, for this process and every karuvel.exe started afterwards;

@@ -4,47 +4,9 @@
 
 namespace karuvel::e2e {
 
-namespace {
-
-std::string ReadAll(const std::wstring& path) {
-  std::string out;
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (f == INVALID_HANDLE_VALUE) return out;
-  char chunk[8192];
-  DWORD got = 0;
-  while (ReadFile(f, chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
-  CloseHandle(f);
-  return out;
-}
-
-HANDLE Launch(std::wstring commandLine) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return nullptr;
-  CloseHandle(pi.hThread);
-  return pi.hProcess;
-}
-
-std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
-
-}  // namespace
-
 std::wstring StandinDir() {
   const std::wstring exe = KaruvelExePath();
   return exe.substr(0, exe.find_last_of(L"\\/") + 1);
-}
-
-int RunToEnd(const std::wstring& commandLine, DWORD ms) {
-  HANDLE process = Launch(commandLine);
-  if (!process) return -1;
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-  else TerminateProcess(process, static_cast<UINT>(-1));
-  CloseHandle(process);
-  return static_cast<int>(code);
 }
 
 bool InstallDemo(const std::wstring& root) {
@@ -60,54 +22,16 @@ int UseFreshPort() {
   return port;
 }
 
-ZMemoHost::ZMemoHost(const std::wstring& options) {
-  wchar_t portText[16] = {};
-  GetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", portText, 16);
-  const int port = _wtoi(portText);
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  log_ = std::wstring(temp) + L"karuvel-e2e-host-" + std::to_wstring(port) + L".log";
-  const std::wstring ready = log_ + L".ready";
-  DeleteFileW(log_.c_str());
-  DeleteFileW(ready.c_str());
-  std::wstring command = Quoted(StandinDir() + L"zmemo_host.exe") + L" serve --port " + std::to_wstring(port) +
-                         L" --log " + Quoted(log_) + L" --ready " + Quoted(ready) + L" " + options;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) return;
-  // A host that cannot listen ends at once.
-  WaitUntil([&] {
-    return GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES ||
-           WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
-  }, 10000);
-  started_ = GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES;
-  DeleteFileW(ready.c_str());
+namespace {
+// The port UseFreshPort chose last (the C runtime's copy of the environment does not see it).
+int CurrentPort() {
+  wchar_t port[16] = {};
+  GetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", port, 16);
+  return _wtoi(port);
 }
+}  // namespace
 
-ZMemoHost::~ZMemoHost() {
-  if (process_.hProcess) {
-    TerminateProcess(process_.hProcess, 0);
-    WaitForSingleObject(process_.hProcess, 5000);
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-  }
-  DeleteFileW(log_.c_str());
-}
-
-std::vector<std::string> ZMemoHost::Requests() const {
-  // Records: "REQUEST <n>\r\n" <n bytes> "\r\n".
-  const std::string log = ReadAll(log_);
-  std::vector<std::string> requests;
-  size_t at = 0;
-  while (at < log.size()) {
-    const size_t eol = log.find("\r\n", at);
-    if (log.compare(at, 8, "REQUEST ") != 0 || eol == std::string::npos) break;
-    const size_t size = std::stoul(log.substr(at + 8, eol - at - 8));
-    requests.push_back(log.substr(eol + 2, size));
-    at = eol + 2 + size + 2;
-  }
-  return requests;
-}
+ZMemoHost::ZMemoHost(const std::wstring& options) : StandinHost(StandinDir(), CurrentPort(), options) {}
 
 POINT CentreOf(HWND window) {
   RECT r{};

@@ -136,23 +136,20 @@ TEST_F(DscpE2e, MissingLibraryIsReportedAndKaruvelGoesOn) {
   ZMemoHost host(L"");
   ASSERT_TRUE(host.Started());
 
-  std::wstring command = L"\"" + exe + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  CloseHandle(pi.hThread);
+  DWORD pid = 0;
+  const HANDLE process = Launch(Quoted(exe), &pid);
+  ASSERT_NE(process, nullptr);
   HWND window = nullptr;
   HWND button = nullptr;
   ASSERT_TRUE(WaitUntil([&] {
-    window = MainWindowOf(pi.dwProcessId);
+    window = MainWindowOf(pid);
     button = window ? GetDlgItem(GetDlgItem(window, kFrame1), kCmd切替) : nullptr;
     return button != nullptr;
   }, 10000));
   Click(button);
   HWND box = nullptr;
   EXPECT_TRUE(WaitUntil([&] {
-    const std::vector<HWND> boxes = MessageBoxesOf(pi.dwProcessId);
+    const std::vector<HWND> boxes = MessageBoxesOf(pid);
     box = boxes.empty() ? nullptr : boxes.front();
     return box != nullptr;
   }));
@@ -160,12 +157,12 @@ TEST_F(DscpE2e, MissingLibraryIsReportedAndKaruvelGoesOn) {
     EXPECT_EQ(MessageBoxText(box), L"DSCP通信ライブラリを読み込めません。\r『chc_dscp.dll』");
     PressOk(box);
   }
-  EXPECT_TRUE(WaitUntil([&] { return IsEnabled(button) && MessageBoxesOf(pi.dwProcessId).empty(); }));
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_TRUE(WaitUntil([&] { return IsEnabled(button) && MessageBoxesOf(pid).empty(); }));
+  EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_TRUE(host.Requests().empty());
-  TerminateProcess(pi.hProcess, 0);
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
+  TerminateProcess(process, 0);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
 }
 
 }  // namespace

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/test_processes.h"
+
 namespace karuvel::e2e {
 
 // karuvel.exe as given on the test program's command line.
 std::wstring KaruvelExePath();
-// The directory of the test program (inside the build tree).
-std::wstring TestProgramDir();
 // The logged-on user's name as GetUserNameA gives it, converted from the ANSI code page.
 std::wstring UserName();
 

@@ -85,13 +85,6 @@ std::wstring KaruvelExePath() {
   return (n > 0 && n < MAX_PATH) ? std::wstring(full) : path;
 }
 
-std::wstring TestProgramDir() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, n);
-  return dir.substr(0, dir.find_last_of(L"\\/") + 1);
-}
-
 std::wstring UserName() {
   char name[128] = {};
   DWORD size = sizeof name;
@@ -167,17 +160,8 @@ Karuvel::~Karuvel() {
 }
 
 bool Karuvel::Start() {
-  const std::wstring exe = KaruvelExePath();
-  std::wstring command = L"\"" + exe + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return false;
-  CloseHandle(info.hThread);
-  process_ = info.hProcess;
-  pid_ = info.dwProcessId;
-  return true;
+  process_ = Launch(Quoted(KaruvelExePath()), &pid_);
+  return process_ != nullptr;
 }
 
 bool Karuvel::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }

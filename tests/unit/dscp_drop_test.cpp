@@ -5,10 +5,13 @@
 #include <vector>
 
 #include "dscp/drop_handlers.h"
-#include "tests/unit/dscp_fakes.h"
+#include "fake_app.h"
 
-namespace karuvel::dscp_test {
+namespace karuvel {
 namespace {
+
+using fakes::FakeApp;
+using fakes::U8;
 
 const Text kGood = u"C:\\新しい\\psn\\abc.psn";
 const Text kGoodData = u"C:\\新しい\\psn\\ABC\\DAT\\aya00.out";
@@ -16,13 +19,13 @@ const Text kNoData = u"C:\\S\\nodata.ugu";
 const std::vector<std::string> kButtonsOffOn = {"Cmd切替 off", "Cmd再読み込み off", "Cmd終了 off",
                                                 "Cmd切替 on",  "Cmd再読み込み on",  "Cmd終了 on"};
 
-struct DropRig : Rig {
+struct DropRig : FakeApp {
   DropRig() {
-    host.files.files = {kGood, kGoodData, kNoData};
+    for (const Text& path : {kGood, kGoodData, kNoData}) host.files.Add(path);
     AddNote(u"E0", {});
     AddNote(u"E1", {u"C:\\H\\history.ugu"});
-    view.ListSetSelected(List::Target, 1);
-    view.ListSetSelected(List::Script, 0);
+    view.Choose(List::Target, 1);
+    view.Choose(List::Script, 0);
     host.dscp.reply = "OK";
   }
   void Drop(const std::vector<Text>& files) {
@@ -63,7 +66,7 @@ TEST(DropRegistration, RefusalsComeInOrderAndTouchNoButton) {
     SCOPED_TRACE(c.name);
     DropRig rig;
     rig.host.running = c.running;
-    rig.view.ListSetSelected(List::Target, c.note);
+    rig.view.Choose(List::Target, c.note);
     rig.Drop(std::vector<Text>(c.files, kGood));
     EXPECT_EQ(rig.view.log, c.log);
     EXPECT_EQ(rig.host.dscp.calls, 0);
@@ -97,7 +100,8 @@ TEST(DropRegistration, RefusedFileShowsItsMessageAndKeepsEarlierTexts) {
   for (const auto& [path, message] : cases) {
     SCOPED_TRACE(U8(path));
     DropRig rig;
-    rig.host.files.files.insert({u"C:\\café\\abc.psn", u"C:\\café\\ABC\\DAT\\aya00.out"});
+    rig.host.files.Add(u"C:\\café\\abc.psn");
+    rig.host.files.Add(u"C:\\café\\ABC\\DAT\\aya00.out");
     rig.state.strSendText = u"earlier";
     rig.view.texts[0] = u"reply";
     rig.view.texts[1] = u"request";
@@ -130,4 +134,4 @@ TEST(DropRegistration, EveryDropHandlerForwardsTheSameDrop) {
 }
 
 }  // namespace
-}  // namespace karuvel::dscp_test
+}  // namespace karuvel

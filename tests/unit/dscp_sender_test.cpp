@@ -5,10 +5,13 @@
 #include <vector>
 
 #include "dscp/winsock01.h"
-#include "tests/unit/dscp_fakes.h"
+#include "fake_app.h"
 
-namespace karuvel::dscp_test {
+namespace karuvel {
 namespace {
+
+using fakes::FakeApp;
+using fakes::U8;
 
 TEST(DscpSender, ReplyIsTheBufferUpToItsFirstNulAndNeverBeyondTheBuffer) {
   struct Case {
@@ -27,20 +30,20 @@ TEST(DscpSender, ReplyIsTheBufferUpToItsFirstNulAndNeverBeyondTheBuffer) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Rig rig;
+    FakeApp rig;
     rig.state.strReceiveText = u"old reply";
     rig.host.dscp.reply = c.bytes;
     SendDscpRequest(rig.app);
     EXPECT_EQ(rig.state.strReceiveText, c.expected);
     EXPECT_EQ(rig.view.Reply(), c.expected);
-    EXPECT_TRUE(rig.view.Messages().empty());
+    EXPECT_TRUE(rig.view.messages.empty());
   }
 }
 
 TEST(DscpSender, OnlyMinusOneShowsTheNoCommandMessageAndTheReplyStillFollows) {
   for (int32_t result : {-1, 0, 1, -2, 19999}) {
     SCOPED_TRACE(result);
-    Rig rig;
+    FakeApp rig;
     rig.host.dscp.reply = "why";
     rig.host.dscp.result = result;
     SendDscpRequest(rig.app);
@@ -48,14 +51,14 @@ TEST(DscpSender, OnlyMinusOneShowsTheNoCommandMessageAndTheReplyStillFollows) {
       ASSERT_GE(rig.view.log.size(), 2u);
       EXPECT_EQ(rig.view.log[rig.view.log.size() - 2], "message コマンドが指定されていません。");
     } else {
-      EXPECT_TRUE(rig.view.Messages().empty());
+      EXPECT_TRUE(rig.view.messages.empty());
     }
     EXPECT_EQ(rig.view.log.back(), "Text1=why");
   }
 }
 
 TEST(DscpSender, SendsTheRequestInTheAnsiCodePageToLoopbackWithAFreshZeroBuffer) {
-  Rig rig;
+  FakeApp rig;
   rig.state.strSendText = u"LOAD DSCP/1.3\r\nScript: C:\\ソフト\\表.ugu\r\n\r\n";
   rig.host.dscp.reply = std::string(300, 'z');
   SendDscpRequest(rig.app);
@@ -70,7 +73,7 @@ TEST(DscpSender, SendsTheRequestInTheAnsiCodePageToLoopbackWithAFreshZeroBuffer)
 }
 
 TEST(DscpSender, WaitCursorIsUpOnlyWhileTheLibraryBlocks) {
-  Rig rig;
+  FakeApp rig;
   bool busyDuringSend = false;
   rig.host.dscp.onSend = [&] { busyDuringSend = rig.view.busy; };
   SendDscpRequest(rig.app);
@@ -79,15 +82,15 @@ TEST(DscpSender, WaitCursorIsUpOnlyWhileTheLibraryBlocks) {
 }
 
 TEST(DscpSender, MissingLibraryIsReportedByNameAndNothingIsShownAsReply) {
-  Rig rig;
+  FakeApp rig;
   rig.host.dscp.loaded = false;
   rig.state.strReceiveText = u"old";
   SendDscpRequest(rig.app);
-  EXPECT_EQ(rig.view.Messages(), std::vector<std::string>{"DSCP通信ライブラリを読み込めません。\r『chc_dscp.dll』"});
+  EXPECT_EQ(rig.view.messages, std::vector<Text>{u"DSCP通信ライブラリを読み込めません。\r『chc_dscp.dll』"});
   EXPECT_EQ(rig.state.strReceiveText, u"");
   EXPECT_FALSE(rig.view.busy);
   for (const std::string& line : rig.view.log) EXPECT_NE(line.rfind("Text1=", 0), 0u) << line;
 }
 
 }  // namespace
-}  // namespace karuvel::dscp_test
+}  // namespace karuvel

@@ -1,60 +1,77 @@
-// In-memory stand-ins for the window, the file system and the host services, for handler tests.
-// The view keeps a log of every call so tests can check the order of effects.
+// In-memory window, file system, DSCP library and host services for the handler tests. The view
+// writes every change to one event log, so a test can check the order of effects as well as state.
 #pragma once
 
-#include <array>
+#include <algorithm>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "shell/app.h"
 
-namespace karuvel::testing {
+namespace karuvel::fakes {
 
-class FakeMainView : public MainView {
+inline std::string U8(const Text& text) { return TextToUtf8(text); }
+
+// Log lines: "<control> clear|add <item>|select <n>", "Text1=<text>", "<control> on|off",
+// "height <twips>", "message <text>", "busy", "idle".
+class FakeView : public MainView {
  public:
-  std::array<std::vector<Text>, 2> lists;
-  std::array<int, 2> selected{-1, -1};
-  std::array<Text, 2> texts;
-  std::array<bool, 2> textEnabled{true, true};
-  std::array<bool, 4> buttonEnabled{true, true, true, true};
+  std::vector<Text> lists[2];
+  int selected[2] = {-1, -1};
+  mutable int listReads[2] = {0, 0};
+  Text texts[2];
+  bool textEnabled[2] = {true, true};
+  bool buttons[4] = {true, true, true, true};
   int heightTwips = 0;
+  bool busy = false;
   std::vector<Text> messages;
   std::vector<std::string> log;
 
-  std::vector<Text>& Entries(List list) { return lists[Index(list)]; }
-  Text& TextOf(TextBox box) { return texts[Index(box)]; }
+  // Test set-up: a choice already made, with no event and no check against the entries.
+  void Choose(List list, int index) { selected[I(list)] = index; }
+
+  std::vector<Text>& Entries(List list) { return lists[I(list)]; }
+  Text& Reply() { return texts[I(TextBox::Reply)]; }
+  Text& Request() { return texts[I(TextBox::Request)]; }
 
   void ListClear(List list) override {
-    lists[Index(list)].clear();
-    selected[Index(list)] = -1;
-    log.push_back(Name(list) + ".clear");
+    lists[I(list)].clear();
+    selected[I(list)] = -1;
+    log.push_back(Name(list) + " clear");
   }
   void ListAdd(List list, const Text& item) override {
-    lists[Index(list)].push_back(item);
-    log.push_back(Name(list) + ".add");
+    lists[I(list)].push_back(item);
+    log.push_back(Name(list) + " add " + U8(item));
   }
   void ListSetSelected(List list, int index) override {
     // As a drop-down list does: a position outside the entries chooses nothing.
-    const int size = static_cast<int>(lists[Index(list)].size());
-    selected[Index(list)] = (index >= 0 && index < size) ? index : -1;
-    log.push_back(Name(list) + ".select " + std::to_string(index));
+    const int size = static_cast<int>(lists[I(list)].size());
+    selected[I(list)] = (index >= 0 && index < size) ? index : -1;
+    log.push_back(Name(list) + " select " + std::to_string(index));
   }
-  int ListSelected(List list) const override { return selected[Index(list)]; }
+  int ListSelected(List list) const override {
+    ++listReads[I(list)];
+    return selected[I(list)];
+  }
 
   void SetText(TextBox box, const Text& text) override {
-    texts[Index(box)] = text;
-    log.push_back(Name(box) + (text.empty() ? ".empty" : ".set"));
+    texts[I(box)] = text;
+    log.push_back(Name(box) + "=" + U8(text));
   }
   void SetTextEnabled(TextBox box, bool enabled) override {
-    textEnabled[Index(box)] = enabled;
-    log.push_back(Name(box) + (enabled ? ".enable" : ".disable"));
+    textEnabled[I(box)] = enabled;
+    log.push_back(Name(box) + (enabled ? " on" : " off"));
   }
   void SetButtonEnabled(Button button, bool enabled) override {
-    buttonEnabled[static_cast<int>(button)] = enabled;
+    buttons[I(button)] = enabled;
+    log.push_back(Name(button) + (enabled ? " on" : " off"));
   }
-  bool IsButtonEnabled(Button button) const override { return buttonEnabled[static_cast<int>(button)]; }
+  bool IsButtonEnabled(Button button) const override { return buttons[I(button)]; }
 
   int OuterHeightTwips() const override { return heightTwips; }
   void SetOuterHeightTwips(int twips) override {
@@ -63,63 +80,107 @@ class FakeMainView : public MainView {
   }
   void ShowMessage(const Text& text) override {
     messages.push_back(text);
-    log.push_back("message");
+    log.push_back("message " + U8(text));
   }
-  void SetBusy(bool) override {}
+  void SetBusy(bool on) override {
+    busy = on;
+    log.push_back(on ? "busy" : "idle");
+  }
 
  private:
-  static int Index(List list) { return list == List::Target ? 0 : 1; }
-  static int Index(TextBox box) { return box == TextBox::Reply ? 0 : 1; }
-  static std::string Name(List list) { return list == List::Target ? "notes" : "scripts"; }
+  template <typename E>
+  static int I(E e) { return static_cast<int>(e); }
+  static std::string Name(List list) { return list == List::Target ? "Cbo切替対象" : "Cbo切替スクリプト"; }
   static std::string Name(TextBox box) { return box == TextBox::Reply ? "Text1" : "Text2"; }
+  static std::string Name(Button b) {
+    switch (b) {
+      case Button::Switch: return "Cmd切替";
+      case Button::Reload: return "Cmd再読み込み";
+      case Button::Details: return "Cmd詳細";
+      case Button::Exit: return "Cmd終了";
+    }
+    return "?";
+  }
 };
 
-// Files held in memory by exact path; every file is ordinary.
+// Ordinary files held in memory by exact path (no case folding). It records every path asked
+// about, in order, and can be told to fail reads.
 class FakeFileSystem : public FileSystem {
  public:
   std::map<Text, std::string> files;
+  mutable std::vector<Text> asked;
+  bool openFails = false;  // the files exist but cannot be opened
+  int failingOpen = 0;     // the n-th open (1-based) gives a stream that fails; 0: none
+  size_t failAfter = 0;    // bytes that stream delivers before failing
+  size_t step = 64 * 1024; // most bytes per Read
+  mutable int opens = 0;
 
-  bool IsOrdinaryFile(TextView path) const override { return files.count(Text(path)) != 0; }
+  void Add(const Text& path, std::string bytes = {}) { files[path] = std::move(bytes); }
+
+  bool IsOrdinaryFile(TextView path) const override {
+    asked.emplace_back(path);
+    return files.count(Text(path)) != 0;
+  }
   std::unique_ptr<ByteStream> OpenRead(TextView path) const override {
     const auto it = files.find(Text(path));
-    if (it == files.end()) return nullptr;
-    return std::make_unique<Stream>(it->second);
+    if (it == files.end() || openFails) return nullptr;
+    ++opens;
+    return std::make_unique<Stream>(*this, it->second, opens == failingOpen);
   }
 
  private:
   class Stream : public ByteStream {
    public:
-    explicit Stream(std::string bytes) : bytes_(std::move(bytes)) {}
+    Stream(const FakeFileSystem& fs, const std::string& bytes, bool fails)
+        : fs_(fs), bytes_(bytes), fails_(fails) {}
     std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-      const std::size_t n = std::min(size, bytes_.size() - pos_);
-      bytes_.copy(buffer, n, pos_);
-      pos_ += n;
+      if (fails_ && at_ >= fs_.failAfter) return -1;
+      size_t n = std::min({size, fs_.step, bytes_.size() - at_});
+      if (fails_) n = std::min(n, fs_.failAfter - at_);
+      std::memcpy(buffer, bytes_.data() + at_, n);
+      at_ += n;
       return static_cast<std::ptrdiff_t>(n);
     }
 
    private:
-    std::string bytes_;
-    std::size_t pos_ = 0;
+    const FakeFileSystem& fs_;
+    const std::string& bytes_;
+    bool fails_;
+    size_t at_ = 0;
   };
 };
 
+// Answers with `reply` (bytes, copied as they are) and `result`; records what it was handed.
 class FakeDscpLibrary : public DscpLibrary {
  public:
+  bool loaded = true;
+  std::string reply;
+  int32_t result = 0;
+  std::function<void()> onSend;
   int calls = 0;
-  bool Send(const char*, const char*, char*, int32_t& result) override {
+  bool bufferWasZero = false;
+  std::vector<std::string> hosts, requests;
+
+  bool Send(const char* host, const char* request, char* replyBuffer, int32_t& resultOut) override {
     ++calls;
-    result = 0;
+    if (!loaded) return false;
+    hosts.push_back(host);
+    requests.push_back(request);
+    bufferWasZero = std::all_of(replyBuffer, replyBuffer + kReplyBufferSize, [](char c) { return c == '\0'; });
+    if (onSend) onSend();
+    std::memcpy(replyBuffer, reply.data(), std::min(reply.size(), kReplyBufferSize));
+    resultOut = result;
     return true;
   }
 };
 
 class FakeHost : public HostServices {
  public:
+  int16_t running = 1;
   FakeFileSystem files;
   FakeDscpLibrary dscp;
-  int16_t zmemoRunning = 1;
 
-  int16_t IsZMemoRunning() override { return zmemoRunning; }
+  int16_t IsZMemoRunning() override { return running; }
   const FileSystem& Files() const override { return files; }
   DscpLibrary& Dscp() override { return dscp; }
 };
@@ -127,9 +188,17 @@ class FakeHost : public HostServices {
 // One run's state, view and host, wired together as the program does.
 struct FakeApp {
   AppState state;
-  FakeMainView view;
+  FakeView view;
   FakeHost host;
   App app{state, view, host};
+
+  // Adds a note with its ETag and history; returns its index.
+  int AddNote(const Text& etag, const std::vector<Text>& history) {
+    NoteRecord& note = state.table.Notes[static_cast<size_t>(state.table.intNoteCount)];
+    note.strETag = etag;
+    for (const Text& h : history) note.strHistory[static_cast<size_t>(note.intHistoryCount++)] = h;
+    return state.table.intNoteCount++;
+  }
 };
 
-}  // namespace karuvel::testing
+}  // namespace karuvel::fakes

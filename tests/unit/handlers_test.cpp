@@ -10,7 +10,10 @@
 namespace karuvel {
 namespace {
 
-using testing::FakeApp;
+using fakes::FakeApp;
+
+const Text kNoNotes =
+    u"切替可能な付箋がありません。\r付箋の設定画面で『DSCPを有効にする』をチェックした後に、ZMemoを再起動してください。";
 
 const char kTwoNotes[] =
     "1_ScriptEnableDscpServer=true\r\n"
@@ -40,38 +43,39 @@ TEST(Handlers, ChoosingANoteEmptiesTheTextsAndRefillsItsScripts) {
   f.state.strUserDir = u"D:\\";
   f.host.files.files[u"D:\\memo.ini"] = kTwoNotes;
   ReloadNoteList(f.app);
-  f.view.TextOf(TextBox::Request) = u"LOAD";
-  f.view.TextOf(TextBox::Reply) = u"200 OK";
+  f.view.Request() = u"LOAD";
+  f.view.Reply() = u"200 OK";
   f.view.log.clear();
 
-  f.view.ListSetSelected(List::Target, 1);
+  f.view.Choose(List::Target, 1);
   Cbo切替対象_Click(f.app);
 
   EXPECT_EQ(f.view.Entries(List::Script), (std::vector<Text>{u"C:\\S\\p.ugu", u"C:\\S\\q.ugu"}));
   EXPECT_EQ(f.view.ListSelected(List::Script), 1);
-  EXPECT_TRUE(f.view.TextOf(TextBox::Request).empty());
-  EXPECT_TRUE(f.view.TextOf(TextBox::Reply).empty());
+  EXPECT_TRUE(f.view.Request().empty());
+  EXPECT_TRUE(f.view.Reply().empty());
   // Text2 is emptied before Text1, and both before the script list changes.
-  ASSERT_GE(f.view.log.size(), 4u);
-  EXPECT_EQ(f.view.log[1], "Text2.empty");
-  EXPECT_EQ(f.view.log[2], "Text1.empty");
-  EXPECT_EQ(f.view.log[3], "scripts.clear");
+  ASSERT_GE(f.view.log.size(), 3u);
+  EXPECT_EQ(f.view.log[0], "Text2=");
+  EXPECT_EQ(f.view.log[1], "Text1=");
+  EXPECT_EQ(f.view.log[2], "Cbo切替スクリプト clear");
 }
 
-TEST(Handlers, DetailsCollapsesFromAnyHeightButTheCollapsedOne) {
-  for (int height : {0, 2924, 2926, kExpandedHeightTwips, 9000}) {
+TEST(Handlers, DetailsExpandsOnlyFromTheCollapsedHeightAndCollapsesFromAnyOther) {
+  const std::vector<std::string> expand = {"height 5685", "Text2 on", "Text1 on"};
+  const std::vector<std::string> collapse = {"height 2925", "Text2 off", "Text1 off"};
+  for (int height : {2925, 0, 2924, 2926, 5685, 9000}) {
     FakeApp f;
     f.view.heightTwips = height;
     Cmd詳細_Click(f.app);
-    EXPECT_EQ(f.view.heightTwips, kCollapsedHeightTwips) << height;
-    EXPECT_FALSE(f.view.textEnabled[0]) << height;
+    EXPECT_EQ(f.view.log, height == 2925 ? expand : collapse) << height;
   }
 }
 
 TEST(Startup, CollapsedViewDisablesText2ThenText1) {
   FakeApp f;
   ShowCollapsedView(f.view);
-  EXPECT_EQ(f.view.log, (std::vector<std::string>{"height 2925", "Text2.disable", "Text1.disable"}));
+  EXPECT_EQ(f.view.log, (std::vector<std::string>{"height 2925", "Text2 off", "Text1 off"}));
 }
 
 TEST(Startup, SettingsDecideWhetherTheProgramRuns) {
@@ -85,8 +89,9 @@ TEST(Startup, SettingsDecideWhetherTheProgramRuns) {
     Text message;  // the one message expected, empty for none
     Text userDir;
   };
-  const Text failure(kStartupFailureMessage);
-  const Text noNotes(kNoSwitchableNoteMessage);
+  const Text failure =
+      u"ZMemoがインストールされていないか、または一度も起動されていません。\rZMemoを起動した後に実行してください。";
+  const Text noNotes = kNoNotes;
   const Case cases[] = {
       {"no root", u"", u"u", u"C:\\Z\\USERS\\u\\memo.ini", kTwoNotes, false, failure, u""},
       {"no memo.ini", u"C:\\Z", u"u", u"", "", false, failure, u"C:\\Z\\USERS\\u\\"},

@@ -16,6 +16,7 @@
 
 #include "common/ansi.h"
 #include "common/file_system.h"
+#include "fake_app.h"
 
 namespace karuvel {
 namespace {
@@ -292,51 +293,14 @@ TEST_F(MemoIniFile, MissingHiddenOrDirectoryPathLeavesTableAsItWas) {
 
 // ---- Read failures and chunk boundaries (fake file system) -----------------------------------
 
-class FakeFileSystem : public FileSystem {
- public:
-  std::string content;
-  bool exists = true;
-  bool openFails = false;
-  int failingOpen = 0;          // the n-th open (1-based) gives a stream that fails; 0: none
-  size_t failAfter = 0;         // bytes it delivers before failing
-  size_t step = 64 * 1024;      // most bytes per Read
-  mutable int opens = 0;
-
-  bool IsOrdinaryFile(TextView) const override { return exists; }
-  std::unique_ptr<ByteStream> OpenRead(TextView) const override {
-    if (openFails) return nullptr;
-    ++opens;
-    return std::make_unique<Stream>(*this, opens == failingOpen);
-  }
-
- private:
-  class Stream : public ByteStream {
-   public:
-    Stream(const FakeFileSystem& fs, bool fails) : fs_(fs), fails_(fails) {}
-    std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-      if (fails_ && at_ >= fs_.failAfter) return -1;
-      size_t n = std::min({size, fs_.step, fs_.content.size() - at_});
-      if (fails_) n = std::min(n, fs_.failAfter - at_);
-      std::memcpy(buffer, fs_.content.data() + at_, n);
-      at_ += n;
-      return static_cast<std::ptrdiff_t>(n);
-    }
-
-   private:
-    const FakeFileSystem& fs_;
-    bool fails_;
-    size_t at_ = 0;
-  };
-};
-
 class MemoIniFaults : public testing::Test {
  protected:
   void SetUp() override {
-    fs_.content = MemoBytes({"1_ScriptEnableDscpServer=true", "1_ETag=before"});
+    content() = MemoBytes({"1_ScriptEnableDscpServer=true", "1_ETag=before"});
     ReadMemoIni(u"memo.ini", table_, fs_);
     ASSERT_EQ(table_.intNoteCount, 1);
-    fs_ = FakeFileSystem();
-    fs_.content = MemoBytes({"2_ScriptEnableDscpServer=true", "3_ScriptEnableDscpServer=true", "2_ETag=after",
+    fs_ = fakes::FakeFileSystem();
+    content() = MemoBytes({"2_ScriptEnableDscpServer=true", "3_ScriptEnableDscpServer=true", "2_ETag=after",
                              "2_WatermarkHistory-0=表.ugu"});
   }
   void ExpectUnchanged() {
@@ -345,7 +309,9 @@ class MemoIniFaults : public testing::Test {
     EXPECT_EQ(table_.Notes[0].strETag, u"before");
   }
 
-  FakeFileSystem fs_;
+  std::string& content() { return fs_.files[u"memo.ini"]; }
+
+  fakes::FakeFileSystem fs_;
   NoteTable table_;
 };
 
@@ -357,7 +323,7 @@ TEST_F(MemoIniFaults, FileThatCannotBeOpenedLeavesTableAsItWas) {
 
 TEST_F(MemoIniFaults, ReadErrorInEitherPassLeavesTableAsItWas) {
   for (int pass = 1; pass <= 2; ++pass) {
-    for (size_t after : {size_t{0}, size_t{40}, fs_.content.size() - 1}) {
+    for (size_t after : {size_t{0}, size_t{40}, content().size() - 1}) {
       fs_.failingOpen = pass;
       fs_.failAfter = after;
       fs_.opens = 0;
@@ -373,7 +339,7 @@ TEST_F(MemoIniFaults, ReadErrorInEitherPassLeavesTableAsItWas) {
 
 TEST_F(MemoIniFaults, ChunkBoundariesDoNotChangeTheResult) {
   // Boundaries fall inside CR LF, inside double-byte characters and inside lines.
-  fs_.content = std::string("2_ScriptEnableDscpServer=true\r\n2_ETag=\x95\x5C\r") +
+  content() = std::string("2_ScriptEnableDscpServer=true\r\n2_ETag=\x95\x5C\r") +
                 "\n2_WatermarkHistory-0=C:\\\x83\x5F\\a.ugu\r\r\n2_ScriptFileName=b\n";
   for (size_t step : {1, 2, 3, 7, 31}) {
     fs_.step = step;

@@ -9,7 +9,7 @@
 namespace karuvel {
 namespace {
 
-using testing::FakeApp;
+using fakes::FakeApp;
 
 const Text kUserDir = u"C:\\ZMemo\\USERS\\u\\";
 const Text kMemoIni = kUserDir + u"memo.ini";
@@ -39,8 +39,8 @@ class NoteListsTest : public ::testing::Test {
 
 TEST_F(NoteListsTest, ReloadListsEnabledNotesInFileOrderAndChoosesTheFirst) {
   Write(kThreeNotes);
-  f.view.TextOf(TextBox::Reply) = u"old reply";
-  f.view.TextOf(TextBox::Request) = u"old request";
+  f.view.Reply() = u"old reply";
+  f.view.Request() = u"old request";
 
   ReloadNoteList(f.app);
 
@@ -50,8 +50,8 @@ TEST_F(NoteListsTest, ReloadListsEnabledNotesInFileOrderAndChoosesTheFirst) {
   EXPECT_EQ(f.view.Entries(List::Script),
             (std::vector<Text>{u"C:\\S\\a.ugu", u"C:\\S\\b.psn", u"C:\\S\\c.ugu"}));
   EXPECT_EQ(f.view.ListSelected(List::Script), 2);
-  EXPECT_TRUE(f.view.TextOf(TextBox::Reply).empty());
-  EXPECT_TRUE(f.view.TextOf(TextBox::Request).empty());
+  EXPECT_TRUE(f.view.Reply().empty());
+  EXPECT_TRUE(f.view.Request().empty());
   EXPECT_TRUE(f.view.messages.empty());
 }
 
@@ -60,9 +60,10 @@ TEST_F(NoteListsTest, ChoosingTheFirstNoteRunsItsHandlingNested) {
   ReloadNoteList(f.app);
   // Notes filled, first chosen, then the choice's handling: texts emptied, scripts refilled.
   const std::vector<std::string> expected = {
-      "notes.clear", "notes.add", "notes.add", "notes.add", "notes.select 0",
-      "Text2.empty", "Text1.empty", "scripts.clear", "scripts.add", "scripts.add", "scripts.add",
-      "scripts.select 2", "Text2.empty", "Text1.empty"};
+      "Cbo切替対象 clear", "Cbo切替対象 add E4", "Cbo切替対象 add E1", "Cbo切替対象 add E9",
+      "Cbo切替対象 select 0", "Text2=", "Text1=", "Cbo切替スクリプト clear",
+      "Cbo切替スクリプト add C:\\S\\a.ugu", "Cbo切替スクリプト add C:\\S\\b.psn",
+      "Cbo切替スクリプト add C:\\S\\c.ugu", "Cbo切替スクリプト select 2", "Text2=", "Text1="};
   EXPECT_EQ(f.view.log, expected);
 }
 
@@ -76,9 +77,8 @@ TEST_F(NoteListsTest, ReloadWithoutEnabledNotesEmptiesBothListsAndSaysSoOnce) {
   EXPECT_TRUE(f.view.Entries(List::Target).empty());
   EXPECT_TRUE(f.view.Entries(List::Script).empty());
   ASSERT_EQ(f.view.messages.size(), 1u);
-  EXPECT_EQ(f.view.messages[0], kNoSwitchableNoteMessage);
-  EXPECT_EQ(f.view.messages[0].find(u"\r\n"), Text::npos);
-  EXPECT_NE(f.view.messages[0].find(u"。\r付箋"), Text::npos);
+  EXPECT_EQ(f.view.messages[0],
+            u"切替可能な付箋がありません。\r付箋の設定画面で『DSCPを有効にする』をチェックした後に、ZMemoを再起動してください。");
   EXPECT_EQ(f.state.table.intNoteCount, 0);
 }
 

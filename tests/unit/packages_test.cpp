@@ -5,23 +5,16 @@
 #include <set>
 #include <vector>
 
+#include "fake_app.h"
+
 namespace karuvel {
 namespace {
 
-// Ordinary files at exact paths (no case folding), and every path asked about, in order.
-class FakeFileSystem final : public FileSystem {
- public:
-  explicit FakeFileSystem(std::set<Text> files) : files_(std::move(files)) {}
-  bool IsOrdinaryFile(TextView path) const override {
-    asked.emplace_back(path);
-    return files_.count(Text(path)) != 0;
-  }
-  std::unique_ptr<ByteStream> OpenRead(TextView) const override { return nullptr; }
-  mutable std::vector<Text> asked;
-
- private:
-  std::set<Text> files_;
-};
+fakes::FakeFileSystem FilesAt(const std::set<Text>& paths) {
+  fakes::FakeFileSystem fs;
+  for (const Text& path : paths) fs.Add(path);
+  return fs;
+}
 
 struct PackageCase {
   const char* what;
@@ -69,7 +62,7 @@ TEST(CheckScriptPackage, ResultAndTheOrderOfTests) {
   };
   for (const PackageCase& c : cases) {
     SCOPED_TRACE(c.what);
-    FakeFileSystem fs(c.files);
+    fakes::FakeFileSystem fs = FilesAt(c.files);
     EXPECT_EQ(CheckScriptPackage(c.path, fs), c.expected);
     EXPECT_EQ(fs.asked, c.asked);
   }
@@ -77,13 +70,13 @@ TEST(CheckScriptPackage, ResultAndTheOrderOfTests) {
 
 TEST(CheckScriptPackage, OverlongPathIsNeverAFile) {
   const Text path = u"C:\\" + Text(32767, u'a') + u".ugu";
-  FakeFileSystem fs({path});
+  fakes::FakeFileSystem fs = FilesAt({path});
   EXPECT_EQ(CheckScriptPackage(path, fs), PackageNotFound);
   EXPECT_TRUE(fs.asked.empty());
 }
 
 TEST(FileExists, DropsOneTrailingBackslash) {
-  FakeFileSystem fs({u"C:\\S\\a.ugu", u"C:\\S\\b\\"});
+  fakes::FakeFileSystem fs = FilesAt({u"C:\\S\\a.ugu", u"C:\\S\\b\\"});
   EXPECT_TRUE(FileExists(u"C:\\S\\a.ugu\\", fs));
   EXPECT_FALSE(FileExists(u"C:\\S\\a.ugu\\\\", fs));
   EXPECT_FALSE(FileExists(u"C:\\S\\b\\", fs));

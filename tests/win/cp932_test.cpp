@@ -71,7 +71,6 @@ TEST(Cp932, DecodesLongMixedTextAsTheSystem) {
   for (uint32_t seed = 1; seed <= 8; ++seed) {
     const std::string bytes = MixedBytes(200000 + seed, seed);
     EXPECT_EQ(cp932::Decode(bytes), SystemDecode(bytes)) << "seed " << seed;
-    EXPECT_EQ(AnsiToText(bytes), SystemDecode(bytes)) << "seed " << seed;
   }
 }
 
@@ -94,12 +93,6 @@ TEST(Cp932, RepresentableAgreesWithTheSystemForEveryUnit) {
   EXPECT_EQ(mismatches, 0);
   EXPECT_TRUE(IsAnsiRepresentable(u"C:\\表\\ソ能_=.ugu"));
   EXPECT_FALSE(IsAnsiRepresentable(u"caf\u00E9"));
-}
-
-TEST(Cp932, TextToAnsiMatchesTheSystem) {
-  const Text text = u"C:\\表\\ソ能_=\u00E9\u20AC.ugu";
-  EXPECT_EQ(TextToAnsi(text), SystemEncode(text));
-  EXPECT_EQ(cp932::Encode(text), SystemEncode(text));
 }
 
 }  // namespace

@@ -9,17 +9,10 @@
 #include "dscp/drop_target_win.h"
 #include "dscp/window_drops_win.h"
 #include "shell/control_ids.h"
+#include "test_processes.h"
 
 namespace karuvel {
 namespace {
-
-std::wstring BuildDir() {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring dir(exe);
-  dir.resize(dir.rfind(L'\\'));
-  return dir.substr(0, dir.rfind(L'\\') + 1);
-}
 
 struct WindowCloser {
   void operator()(HWND w) const { DestroyWindow(w); }
@@ -46,23 +39,19 @@ class DropTargetTest : public ::testing::Test {
   DWORD DropOn(HWND target, const std::wstring& args) {
     RECT r{};
     GetWindowRect(target, &r);
-    std::wstring cmd = L"\"" + BuildDir() + L"drop_source.exe\" " + std::to_wstring((r.left + r.right) / 2) + L" " +
-                       std::to_wstring((r.top + r.bottom) / 2) + L" " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+    HANDLE process = Launch(Quoted(BuildDir() + L"drop_source.exe") + L" " + std::to_wstring((r.left + r.right) / 2) +
+                            L" " + std::to_wstring((r.top + r.bottom) / 2) + L" " + args);
+    if (!process) return 999;
     const DWORD start = GetTickCount();
-    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+    while (MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
            GetTickCount() - start < 15000) {
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
     DWORD code = 999;
-    if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 999);
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 999);
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
     return code;
   }
 

@@ -10,74 +10,28 @@
 #include <string>
 #include <vector>
 
+#include "test_processes.h"
+
+namespace karuvel {
 namespace {
 
 using SendFn = int(WINAPI*)(const char*, const char*, char*);
 
-std::wstring BuildDir() {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring dir(exe);
-  dir.resize(dir.rfind(L'\\'));        // tests\ ...
-  return dir.substr(0, dir.rfind(L'\\') + 1);  // the build directory, with its "\"
-}
-
-std::string ReadBytes(const std::wstring& path) {
-  std::string out;
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (f == INVALID_HANDLE_VALUE) return out;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(f, chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
-  CloseHandle(f);
-  return out;
-}
-
-// One stand-in host process on its own port, killed when the object goes.
 // Each host gets a port of its own: a port just closed by a killed host may still be held.
 int NextPort() {
   static int next = 24811;
   return next++;
 }
 
-class Host {
+// One stand-in host process on its own port, which the library is pointed at.
+class Host : public StandinHost {
  public:
-  explicit Host(const std::wstring& options) : port_(NextPort()) {
-    SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(port_).c_str());
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    log_ = std::wstring(tmp) + L"dscp_standins_" + std::to_wstring(port_) + L".log";
-    const std::wstring ready = log_ + L".ready";
-    DeleteFileW(log_.c_str());
-    DeleteFileW(ready.c_str());
-    std::wstring cmd = L"\"" + BuildDir() + L"zmemo_host.exe\" serve --port " + std::to_wstring(port_) + L" --log \"" +
-                       log_ + L"\" --ready \"" + ready + L"\" " + options;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
-    for (int i = 0; i < 200 && GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(25);
-    started_ = DeleteFileW(ready.c_str()) != FALSE;
-  }
-  ~Host() {
-    if (pi_.hProcess) {
-      TerminateProcess(pi_.hProcess, 0);
-      WaitForSingleObject(pi_.hProcess, 5000);
-      CloseHandle(pi_.hProcess);
-      CloseHandle(pi_.hThread);
-    }
-  }
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
-  bool started() const { return started_; }
-  std::string Log() const { return ReadBytes(log_); }
-  HANDLE process() const { return pi_.hProcess; }
+  explicit Host(const std::wstring& options) : Host(NextPort(), options) {}
 
  private:
-  int port_;
-  std::wstring log_;
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
+  Host(int port, const std::wstring& options) : StandinHost(BuildDir(), port, options) {
+    SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(port).c_str());
+  }
 };
 
 // The library stays loaded for the whole run, as in the program: Wine's Winsock does not survive
@@ -117,7 +71,7 @@ class StandinsTest : public ::testing::Test {
 
 TEST_F(StandinsTest, UnknownETagAndOtherCommandsAreRefused) {
   Host host(L"--etag E1");
-  ASSERT_TRUE(host.started());
+  ASSERT_TRUE(host.Started());
   EXPECT_EQ(Send("LOAD DSCP/1.3\r\nTargetETag: E9\r\nScript: C:\\a.ugu\r\n\r\n"), 0);
   EXPECT_EQ(std::string(reply_.c_str()).substr(0, 13), "DSCP/1.3 404 ");
   EXPECT_EQ(Send("PING DSCP/1.3\r\n\r\n"), 0);
@@ -128,7 +82,7 @@ TEST_F(StandinsTest, UnknownETagAndOtherCommandsAreRefused) {
 // the last byte stays NUL.
 TEST_F(StandinsTest, OverlongReplyLeavesTheLastByteNul) {
   Host host(L"--reply-fill 25000");
-  ASSERT_TRUE(host.started());
+  ASSERT_TRUE(host.Started());
   EXPECT_EQ(Send("X\r\n\r\n"), 0);
   EXPECT_EQ(std::strlen(reply_.c_str()), 19999u);
   EXPECT_EQ(reply_[19998], 'a' + 19998 % 26);
@@ -136,7 +90,7 @@ TEST_F(StandinsTest, OverlongReplyLeavesTheLastByteNul) {
 
 TEST_F(StandinsTest, RequestWithoutCommandLineIsMinusOneAndNotSent) {
   Host host(L"");
-  ASSERT_TRUE(host.started());
+  ASSERT_TRUE(host.Started());
   for (const char* request : {"", "\r\nLOAD DSCP/1.3\r\n\r\n"}) {
     EXPECT_EQ(Send(request), -1);
     EXPECT_NE(reply_[0], '\0');
@@ -147,21 +101,18 @@ TEST_F(StandinsTest, RequestWithoutCommandLineIsMinusOneAndNotSent) {
 TEST_F(StandinsTest, HostHoldsZMemosMutexAndEndsAfterTheGivenRequests) {
   {
     Host host(L"--exit-after 1");
-    ASSERT_TRUE(host.started());
+    ASSERT_TRUE(host.Started());
     HANDLE probe = OpenMutexA(MUTEX_ALL_ACCESS, TRUE, "TMemoManWndMutex");
     EXPECT_NE(probe, nullptr);
     if (probe) CloseHandle(probe);
     Send("X\r\n\r\n");
-    EXPECT_EQ(WaitForSingleObject(host.process(), 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(host.Process(), 5000), WAIT_OBJECT_0);
   }
   HANDLE gone = OpenMutexA(MUTEX_ALL_ACCESS, TRUE, "TMemoManWndMutex");
   EXPECT_EQ(gone, nullptr);
   if (gone) CloseHandle(gone);
 }
 
-}  // namespace
-
-namespace {
 
 std::string Cp932(const std::wstring& text) {
   const int n = WideCharToMultiByte(932, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -175,17 +126,7 @@ TEST_F(StandinsTest, DemoInstallsRootAndMemoIniAndRecordsALoadedScript) {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
   const std::wstring root = std::wstring(tmp) + L"ゾーン demo";
-  std::wstring cmd = L"\"" + BuildDir() + L"zmemo_host.exe\" install-demo \"" + root + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  WaitForSingleObject(pi.hProcess, 10000);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  ASSERT_EQ(code, 0u);
+  ASSERT_EQ(RunToEnd(Quoted(BuildDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root), 10000), 0);
 
   char stored[MAX_PATH] = {};
   DWORD size = sizeof stored;
@@ -201,13 +142,13 @@ TEST_F(StandinsTest, DemoInstallsRootAndMemoIniAndRecordsALoadedScript) {
   DWORD userSize = sizeof user;
   GetUserNameA(user, &userSize);
   const std::wstring memo = root + L"\\USERS\\" + std::wstring(user, user + std::strlen(user)) + L"\\memo.ini";
-  const std::string before = ReadBytes(memo);
+  const std::string before = ReadFileBytes(memo);
   const std::wstring psn = root + L"\\スクリプト\\ペルソナ\\persona.psn";
   EXPECT_NE(before.find(Cp932(L"1_ETag=\"zm-0001-表\"\r\n")), std::string::npos);
   EXPECT_NE(before.find(Cp932(L"2_ScriptFileName=" + psn + L"\r\n")), std::string::npos);
 
   Host host(L"--root \"" + root + L"\"");
-  ASSERT_TRUE(host.started());
+  ASSERT_TRUE(host.Started());
   const std::string request = Cp932(L"LOAD DSCP/1.3\r\nTargetETag: \"zm-0001-表\"\r\nScript: " + psn + L"\r\n\r\n");
   EXPECT_EQ(Send(request.c_str()), 0);
   EXPECT_EQ(std::string(reply_.c_str()).substr(0, 16), "DSCP/1.3 200 OK\r");
@@ -217,7 +158,8 @@ TEST_F(StandinsTest, DemoInstallsRootAndMemoIniAndRecordsALoadedScript) {
   const size_t at = expected.find(old);
   ASSERT_NE(at, std::string::npos);
   expected.replace(at, old.size(), Cp932(L"1_ScriptFileName=" + psn + L"\r\n"));
-  EXPECT_EQ(ReadBytes(memo), expected);
+  EXPECT_EQ(ReadFileBytes(memo), expected);
 }
 
 }  // namespace
+}  // namespace karuvel

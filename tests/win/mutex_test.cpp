@@ -7,38 +7,18 @@
 #include <string>
 
 #include "shell/winsock02.h"
+#include "test_processes.h"
 
 namespace karuvel {
 namespace {
 
-std::wstring HelperPath() {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self);
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"mutex_holder.exe";
-}
-
-// Runs the helper with `args`; returns its process handle (the caller closes it) or null.
-HANDLE StartHelper(const std::wstring& args) {
-  const std::wstring exe = HelperPath();
-  std::wstring command = L"\"" + exe + L"\" " + args;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return nullptr;
-  CloseHandle(process.hThread);
-  return process.hProcess;
+std::wstring HelperCommand(const std::wstring& args) {
+  return Quoted(TestProgramDir() + L"mutex_holder.exe") + L" " + args;
 }
 
 // Whether another process can open the named mutex: 0 no, 1 yes and free, 2 yes but owned.
 int ProbeFromAnotherProcess(const char* name) {
-  const HANDLE process = StartHelper(L"probe " + std::wstring(name, name + std::strlen(name)));
-  if (process == nullptr) return -1;
-  DWORD code = 99;
-  if (WaitForSingleObject(process, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-  CloseHandle(process);
-  return static_cast<int>(code);
+  return RunToEnd(HelperCommand(L"probe " + std::wstring(name, name + std::strlen(name))), 30000);
 }
 
 bool MutexExistsHere(const char* name) {
@@ -57,7 +37,8 @@ class Holder {
     const std::wstring quitName = L"KaruvelTestQuit_" + tag;
     ready_ = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
     quit_ = CreateEventW(nullptr, TRUE, FALSE, quitName.c_str());
-    process_ = StartHelper(L"hold " + std::wstring(name, name + std::strlen(name)) + L" " + readyName + L" " + quitName);
+    process_ = Launch(
+        HelperCommand(L"hold " + std::wstring(name, name + std::strlen(name)) + L" " + readyName + L" " + quitName));
     const HANDLE waitFor[] = {ready_, process_};
     holding_ = process_ != nullptr && WaitForMultipleObjects(2, waitFor, FALSE, 30000) == WAIT_OBJECT_0;
   }
