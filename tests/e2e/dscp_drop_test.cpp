@@ -24,7 +24,6 @@ TEST_F(DscpE2e, OneFileDroppedOnAnyKindOfControlOrTheBareWindowIsLoaded) {
   Click(C(kCmd詳細));  // the expanded view shows the text boxes
   ASSERT_TRUE(WaitUntil([&] { return IsEnabled(C(kText2)); }));
   Choose(C(kCbo切替対象), 1);
-  Settle();
 
   RECT panel{};
   GetWindowRect(C(kFraパネル), &panel);
@@ -96,7 +95,6 @@ TEST_F(DscpE2e, DropRefusalsShowTheirMessageAndSendNothing) {
     ZMemoHost host(c.hostRunning ? L"" : L"--no-mutex");
     ASSERT_TRUE(host.Started());
     Choose(C(kCbo切替対象), c.note);
-    Settle();
     MarkTexts();
     Drop drop(C(kLabel2), c.files);
     if (c.message.empty()) {

@@ -10,7 +10,7 @@ namespace karuvel::e2e {
 
 namespace {
 
-constexpr UINT kReadTimeoutMs = 3000;
+constexpr UINT kReadTimeoutMs = 10000;
 
 std::wstring Widen(const std::string& ansi) {
   if (ansi.empty()) return {};
@@ -258,8 +258,10 @@ HWND FocusOf(HWND window) {
 
 void Choose(HWND combo, int index) {
   SendWithTimeout(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(combo));
+  // Sent, not posted: the choice's handling never opens a message box, and returning only after
+  // it has run lets the caller go on without guessing how long it takes.
+  SendWithTimeout(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                  reinterpret_cast<LPARAM>(combo));
 }
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }

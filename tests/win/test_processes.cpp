@@ -65,7 +65,9 @@ StandinHost::StandinHost(const std::wstring& dir, int port, const std::wstring& 
                   WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
        ++i)
     Sleep(25);
-  started_ = DeleteFileW(ready.c_str()) != FALSE;
+  // The file shows as soon as the host creates it, maybe before the host has closed it, so its
+  // presence is the signal; it goes with the log.
+  started_ = GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 StandinHost::~StandinHost() {
@@ -75,6 +77,7 @@ StandinHost::~StandinHost() {
     CloseHandle(process_);
   }
   DeleteFileW(log_.c_str());
+  DeleteFileW((log_ + L".ready").c_str());
 }
 
 std::string StandinHost::Log() const { return ReadFileBytes(log_); }
