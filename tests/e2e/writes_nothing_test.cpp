@@ -4,6 +4,7 @@
 // memo.ini as ZMemo would: every change found is Karuvel's.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -180,21 +181,31 @@ void WarmUpWindowSystem() {
   DestroyWindow(window);
 }
 
-// Dismisses message boxes until the load buttons are enabled again with no box showing; the
-// number of boxes dismissed.
-int SettleAfterLoad(const Karuvel& karuvel) {
-  int boxes = 0;
-  Sleep(100);  // the posted click or the drop reaches the window first
-  WaitUntil([&] {
-    for (HWND box : MessageBoxesOf(karuvel.Pid())) {
-      ++boxes;
-      PressOk(box);
-      Sleep(50);
-      return false;
-    }
-    return IsEnabled(karuvel.Control(ids::kCmd切替)) && IsEnabled(karuvel.Control(ids::kCmd終了));
-  }, 10000);
-  return boxes;
+// Posts an action whose handler ends by emptying both texts (a choice of a note, a reload) and
+// waits for that: the request box holds a mark until then.
+bool AfterTextsEmptied(const Karuvel& karuvel, const std::function<void()>& act) {
+  HWND request = karuvel.Control(ids::kText2);
+  SetEditText(request, L"waiting");
+  act();
+  return WaitUntil([&] { return ReadText(request).empty(); });
+}
+
+// Waits until a load has shown its request and reply with the buttons back on.
+bool LoadShown(const Karuvel& karuvel) {
+  return WaitUntil([&] {
+    return IsEnabled(karuvel.Control(ids::kCmd切替)) && !ReadText(karuvel.Control(ids::kText2)).empty() &&
+           !ReadText(karuvel.Control(ids::kText1)).empty();
+  });
+}
+
+// The one message box now showing, closed with OK; its text.
+std::wstring CloseMessage(const Karuvel& karuvel) {
+  HWND box = karuvel.WaitMessageBox();
+  if (!box) return L"(no message)";
+  const std::wstring text = MessageBoxText(box);
+  PressOk(box);
+  WaitUntil([&] { return MessageBoxesOf(karuvel.Pid()).empty(); });
+  return text;
 }
 
 TEST(WritesNothing, SessionLeavesRegistryAndZMemoFilesAsTheyWere) {
@@ -226,27 +237,26 @@ TEST(WritesNothing, SessionLeavesRegistryAndZMemoFilesAsTheyWere) {
       // Every script of the first two notes: the broken package shows its message.
       for (int note = 0; note < 2; ++note) {
         for (int script = 0; script < 2; ++script) {
-          Choose(notes, note);
-          Sleep(100);
+          ASSERT_TRUE(AfterTextsEmptied(karuvel, [&] { Choose(notes, note); }));
           Choose(scriptList, script);
           Click(karuvel.Control(kCmd切替));
-          const bool broken = note == 0 && script == 1;
-          EXPECT_EQ(SettleAfterLoad(karuvel), broken ? 1 : 0) << note << " " << script;
-          if (!broken) ++requests;
+          if (note == 0 && script == 1) {
+            EXPECT_EQ(CloseMessage(karuvel).rfind(L"このスクリプトのディレクトリ構成に異常があります。", 0), 0u);
+          } else {
+            EXPECT_TRUE(LoadShown(karuvel)) << note << " " << script;
+            ++requests;
+          }
         }
       }
       // One drop that loads, and one of two files that is refused.
+      ASSERT_TRUE(AfterTextsEmptied(karuvel, [&] { Choose(notes, 1); }));
       Drop(dropAt, {scripts.psn}).Wait();
-      EXPECT_EQ(SettleAfterLoad(karuvel), 0);
+      EXPECT_TRUE(LoadShown(karuvel));
       ++requests;
       Drop two(dropAt, {scripts.psn, scripts.ugu});
-      HWND box = karuvel.WaitMessageBox();
-      ASSERT_NE(box, nullptr);
-      EXPECT_EQ(MessageBoxText(box), L"複数スクリプトを一括して追加することはできません。");
-      PressOk(box);
+      EXPECT_EQ(CloseMessage(karuvel), L"複数スクリプトを一括して追加することはできません。");
       two.Wait();
-      Click(karuvel.Control(kCmd再読み込み));
-      EXPECT_EQ(SettleAfterLoad(karuvel), 0);
+      ASSERT_TRUE(AfterTextsEmptied(karuvel, [&] { Click(karuvel.Control(kCmd再読み込み)); }));
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(karuvel.WaitExit().has_value());
