@@ -5,56 +5,16 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/cp932.h"
 #include "fuzz/fuzz_check.h"
 #include "settings/memo_ini.h"
+#include "tests/unit/fake_app.h"
 
 namespace karuvel {
 namespace {
-
-// One file's bytes, served in steps of `step` bytes; a fault stops the read of one pass.
-class MemoryFileSystem final : public FileSystem {
- public:
-  std::string content;
-  bool exists = true;
-  int refusedOpen = 0;                 // this open (1-based) returns null; 0: none
-  int failingOpen = 0;                 // this open's stream fails after `failAfter` bytes; 0: none
-  size_t failAfter = 0;
-  size_t step = 1;
-  mutable int opens = 0;
-
-  bool IsOrdinaryFile(TextView) const override { return exists; }
-  std::unique_ptr<ByteStream> OpenRead(TextView) const override {
-    ++opens;
-    if (opens == refusedOpen) return nullptr;
-    return std::make_unique<Stream>(*this, opens == failingOpen);
-  }
-
- private:
-  class Stream final : public ByteStream {
-   public:
-    Stream(const MemoryFileSystem& fs, bool fails) : fs_(fs), fails_(fails) {}
-    std::ptrdiff_t Read(char* buffer, std::size_t size) override {
-      if (fails_ && at_ >= fs_.failAfter) return -1;
-      size_t n = std::min({size, fs_.step, fs_.content.size() - at_});
-      if (fails_) n = std::min(n, fs_.failAfter - at_);
-      std::memcpy(buffer, fs_.content.data() + at_, n);
-      at_ += n;
-      return static_cast<std::ptrdiff_t>(n);
-    }
-
-   private:
-    const MemoryFileSystem& fs_;
-    bool fails_;
-    size_t at_ = 0;
-  };
-};
 
 // The reader as the rules say it, without buffers or hashes: split the bytes at CR LF, CR or LF,
 // decode each line, parse it, two passes.
@@ -134,18 +94,19 @@ bool IsSentinel(const NoteTable& table) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace karuvel;
   FuzzedDataProvider input(data, size);
-  MemoryFileSystem fs;
+  fakes::FakeFileSystem fs;
   // Control values come from the end of the input, the file from its start.
   const uint8_t stepPick = input.ConsumeIntegral<uint8_t>();
   const uint8_t fault = input.ConsumeIntegral<uint8_t>();
   const uint16_t faultAt = input.ConsumeIntegral<uint16_t>();
-  fs.content = input.ConsumeRemainingBytesAsString();
+  const std::string content = input.ConsumeRemainingBytesAsString();
+  if (fault % 8 != 1) fs.Add(u"memo.ini", content);  // 1: the file is missing
   fs.step = stepPick < 200 ? stepPick + 1u : 64u * 1024u;
   bool faulty = true;
   switch (fault % 8) {
-    case 1: fs.exists = false; break;
+    case 1: break;
     case 2: fs.refusedOpen = 1 + (fault / 8) % 2; break;
-    case 3: fs.failingOpen = 1 + (fault / 8) % 2; fs.failAfter = faultAt % (fs.content.size() + 1); break;
+    case 3: fs.failingOpen = 1 + (fault / 8) % 2; fs.failAfter = faultAt % (content.size() + 1); break;
     default: faulty = false; break;
   }
 
@@ -158,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
 
-  const std::vector<ModelNote> expected = Model(fs.content);
+  const std::vector<ModelNote> expected = Model(content);
   FUZZ_CHECK(table->intNoteCount >= 0 && table->intNoteCount <= kTableSize);
   FUZZ_CHECK(static_cast<size_t>(table->intNoteCount) == expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {

@@ -109,7 +109,7 @@ class FakeFileSystem : public FileSystem {
  public:
   std::map<Text, std::string> files;
   mutable std::vector<Text> asked;
-  bool openFails = false;  // the files exist but cannot be opened
+  int refusedOpen = 0;     // the n-th open (1-based) finds the file but returns null; 0: none
   int failingOpen = 0;     // the n-th open (1-based) gives a stream that fails; 0: none
   size_t failAfter = 0;    // bytes that stream delivers before failing
   size_t step = 64 * 1024; // most bytes per Read
@@ -123,8 +123,7 @@ class FakeFileSystem : public FileSystem {
   }
   std::unique_ptr<ByteStream> OpenRead(TextView path) const override {
     const auto it = files.find(Text(path));
-    if (it == files.end() || openFails) return nullptr;
-    ++opens;
+    if (it == files.end() || ++opens == refusedOpen) return nullptr;
     return std::make_unique<Stream>(*this, it->second, opens == failingOpen);
   }
 
@@ -148,6 +147,25 @@ class FakeFileSystem : public FileSystem {
     bool fails_;
     size_t at_ = 0;
   };
+};
+
+// The real file system with hooks after the existence test and before each open, to change the
+// file under a reader.
+class HookedFileSystem final : public FileSystem {
+ public:
+  std::function<void()> afterExistenceTest;
+  std::function<void(int)> beforeOpen;  // given the open's number, from 1
+  mutable int opens = 0;
+
+  bool IsOrdinaryFile(TextView path) const override {
+    const bool exists = RealFileSystem().IsOrdinaryFile(path);
+    if (afterExistenceTest) afterExistenceTest();
+    return exists;
+  }
+  std::unique_ptr<ByteStream> OpenRead(TextView path) const override {
+    if (beforeOpen) beforeOpen(++opens);
+    return RealFileSystem().OpenRead(path);
+  }
 };
 
 // Answers with `reply` (bytes, copied as they are) and `result`; records what it was handed.
