@@ -14,9 +14,18 @@ bool InstallDemo(const std::wstring& root) {
 }
 
 int UseFreshPort() {
-  // Ports are not reused within a run, and lie below the range the system gives outgoing
-  // connections, whose local ports would otherwise collide now and then.
-  static int next = 25000 + static_cast<int>(GetCurrentProcessId() % 4000);
+  // Ports are not reused within a run and lie below the range the system gives outgoing
+  // connections. The first is random: Wine numbers the processes of each session alike, so one
+  // derived from the process id would be the same in two sessions running side by side.
+  static int next = [] {
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    unsigned long long x = static_cast<unsigned long long>(counter.QuadPart) ^ (GetTickCount64() << 20);
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdull;
+    x ^= x >> 33;
+    return 20000 + static_cast<int>(x % 10000);
+  }();
   const int port = next++;
   SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(port).c_str());
   return port;

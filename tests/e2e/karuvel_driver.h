@@ -21,6 +21,8 @@ std::wstring UserName();
 
 // Text to the ANSI code page (code page 932 in the test prefix), for memo.ini contents.
 std::string Ansi(const std::wstring& text);
+// UTF-8, for test messages.
+std::string Utf8Of(const std::wstring& text);
 
 // ZMemo's registry value "Root" under HKCU\Software\ZZ-soft\ZMemo: written as REG_SZ, or with
 // nullopt the whole key removed.

@@ -92,14 +92,17 @@ std::wstring UserName() {
   return Widen(name);
 }
 
-std::string Ansi(const std::wstring& text) {
+static std::string Narrow(const std::wstring& text, UINT codePage) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+  const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                     nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
   return out;
 }
+
+std::string Ansi(const std::wstring& text) { return Narrow(text, CP_ACP); }
+std::string Utf8Of(const std::wstring& text) { return Narrow(text, CP_UTF8); }
 
 void SetZMemoRoot(const std::optional<std::wstring>& root) {
   const wchar_t* key = L"Software\\ZZ-soft\\ZMemo";

@@ -17,7 +17,6 @@
 #include "dscp_e2e.h"
 #include "karuvel_driver.h"
 #include "shell/control_ids.h"
-#include "soak_support.h"
 
 namespace karuvel::e2e {
 namespace {
@@ -176,7 +175,7 @@ class Soak : public ::testing::Test {
     notes_ = {{L"付箋1", {ugu_, psn_}}, {L"ETAG-2", {shared_}}};
 
     // One port for the whole run: Karuvel keeps the environment it was started with.
-    UseRandomPort();
+    UseFreshPort();
     SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", std::to_wstring(kLibraryTimeoutMs).c_str());
   }
   void TearDown() override { SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", nullptr); }

@@ -12,7 +12,6 @@
 #include "dscp_e2e.h"
 #include "karuvel_driver.h"
 #include "shell/control_ids.h"
-#include "soak_support.h"
 
 namespace karuvel::e2e {
 namespace {
@@ -214,7 +213,7 @@ TEST(WritesNothing, SessionLeavesRegistryAndZMemoFilesAsTheyWere) {
   SetZMemoRoot(root);
   const Scripts scripts = MakeScripts(root);
   ASSERT_TRUE(WriteBytes(MemoIniOf(root), ThreeNotes(scripts)));
-  UseRandomPort();
+  UseFreshPort();
   ZMemoHost host(L"--etag ETAG-3 --etag 付箋8");
   ASSERT_TRUE(host.Started());
 
