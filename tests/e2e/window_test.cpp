@@ -114,24 +114,37 @@ TEST_F(KaruvelWindow, StartupFailureOverTheCollapsedWindowThenTheEnd) {
   }
 }
 
-TEST_F(KaruvelWindow, NoEnabledNoteShowsOnlyTheListsMessageThenEnds) {
-  WriteMemo("1_ScriptEnableDscpServer=false\r\n1_ETag=E1\r\n2_ScriptEnableDscpServer= true\r\n");
-  ASSERT_TRUE(karuvel_.Start());
-  HWND box = karuvel_.WaitMessageBox();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), kNoNotes);
-  EXPECT_TRUE(ListEntries(C(kCbo切替対象)).empty());
+// Another handle on memo.ini that shares nothing, as a backup tool or an editor might hold it.
+HANDLE Lock(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
-  PressOk(box);
-  bool anotherBox = false;
-  WaitUntil([&] {
-    for (HWND b : MessageBoxesOf(karuvel_.Pid()))
-      if (b != box) anotherBox = true;
-    return !karuvel_.Running();
-  });
-  EXPECT_FALSE(anotherBox);
-  EXPECT_EQ(karuvel_.WaitExit(), std::optional<DWORD>(0));
-  EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+TEST_F(KaruvelWindow, NoEnabledNoteShowsOnlyTheListsMessageThenEnds) {
+  // A locked memo.ini exists, so start-up goes on; it cannot be read, so no note can be switched.
+  for (const bool locked : {false, true}) {
+    SCOPED_TRACE(locked ? "locked" : "every note off");
+    WriteMemo(locked ? ThreeNotes() : "1_ScriptEnableDscpServer=false\r\n1_ETag=E1\r\n2_ScriptEnableDscpServer= true\r\n");
+    const HANDLE lock = locked ? Lock(MemoIniOf(root_)) : INVALID_HANDLE_VALUE;
+    ASSERT_EQ(lock != INVALID_HANDLE_VALUE, locked);
+    Karuvel karuvel;
+    ASSERT_TRUE(karuvel.Start());
+    HWND box = karuvel.WaitMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), kNoNotes);
+    EXPECT_TRUE(ListEntries(karuvel.Control(kCbo切替対象)).empty());
+
+    PressOk(box);
+    bool anotherBox = false;
+    WaitUntil([&] {
+      for (HWND b : MessageBoxesOf(karuvel.Pid()))
+        if (b != box) anotherBox = true;
+      return !karuvel.Running();
+    });
+    EXPECT_FALSE(anotherBox);
+    EXPECT_EQ(karuvel.WaitExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+    if (locked) CloseHandle(lock);
+  }
 }
 
 TEST_F(KaruvelWindow, NormalStartShowsTheNotesCollapsed) {
@@ -300,17 +313,26 @@ TEST_F(KaruvelWindow, ReloadReadsTheChangedFile) {
   EXPECT_EQ(ListSelection(C(kCbo切替スクリプト)), 0);
 }
 
-TEST_F(KaruvelWindow, ReloadAfterTheFileWasDeletedShowsTheNotesAgain) {
-  ASSERT_NE(StartNormally(), nullptr);
-  Choose(C(kCbo切替対象), 2);
-  ASSERT_TRUE(WaitUntil([&] { return ListEntries(C(kCbo切替スクリプト)).empty(); }));
-  ASSERT_TRUE(DeleteFileW(MemoIniOf(root_).c_str()));
+TEST_F(KaruvelWindow, ReloadOfADeletedOrLockedFileShowsTheNotesAgain) {
+  for (const bool locked : {false, true}) {
+    SCOPED_TRACE(locked ? "locked" : "deleted");
+    Karuvel karuvel;
+    WriteMemo(ThreeNotes());
+    ASSERT_TRUE(karuvel.Start());
+    ASSERT_NE(karuvel.WaitReady(3), nullptr);
+    HWND notes = karuvel.Control(kCbo切替対象);
+    Choose(notes, 2);
+    ASSERT_TRUE(WaitUntil([&] { return ListEntries(karuvel.Control(kCbo切替スクリプト)).empty(); }));
+    const HANDLE lock = locked ? Lock(MemoIniOf(root_)) : INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(locked ? lock != INVALID_HANDLE_VALUE : DeleteFileW(MemoIniOf(root_).c_str()));
 
-  Click(C(kCmd再読み込み));
-  ASSERT_TRUE(WaitUntil([&] { return ListSelection(C(kCbo切替対象)) == 0; }));
-  EXPECT_EQ(ListEntries(C(kCbo切替対象)), (Entries{L"ETAG-3", L"付箋8", L"ETAG-5"}));
-  EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptA}));
-  EXPECT_EQ(karuvel_.WaitMessageBox(300), nullptr);
+    Click(karuvel.Control(kCmd再読み込み));
+    ASSERT_TRUE(WaitUntil([&] { return ListSelection(notes) == 0; }));
+    EXPECT_EQ(ListEntries(notes), (Entries{L"ETAG-3", L"付箋8", L"ETAG-5"}));
+    EXPECT_EQ(ListEntries(karuvel.Control(kCbo切替スクリプト)), (Entries{kScriptA}));
+    EXPECT_EQ(karuvel.WaitMessageBox(300), nullptr);
+    if (locked) CloseHandle(lock);
+  }
 }
 
 TEST_F(KaruvelWindow, ReloadWithEveryNoteSwitchedOffKeepsTheWindow) {
