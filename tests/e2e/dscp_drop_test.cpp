@@ -106,14 +106,16 @@ TEST_F(DscpE2e, DropRefusalsShowTheirMessageAndSendNothing) {
   }
 }
 
-TEST_F(DscpE2e, PlainTextDropSendsNothingAndShowsNothing) {
+TEST_F(DscpE2e, DropOfTextOrOfOneEmptyFileNameSendsNothingAndShowsNothing) {
   ZMemoHost host(L"");
   ASSERT_TRUE(host.Started());
   ASSERT_NE(Start(), nullptr);
-  Drop drop = Drop::Text(C(kCbo切替スクリプト), L"LOAD DSCP/1.3");
-  EXPECT_EQ(drop.Wait(), DROPEFFECT_COPY);
-  EXPECT_TRUE(MessageBoxesOf(karuvel_.Pid()).empty());
-  EXPECT_TRUE(LoadButtonsEnabled());
+  for (const bool text : {true, false}) {
+    Drop drop = text ? Drop::Text(C(kCbo切替スクリプト), L"LOAD DSCP/1.3") : Drop(C(kLabel1), {L""});  // "" is no file
+    EXPECT_EQ(drop.Wait(), DROPEFFECT_COPY);
+    EXPECT_TRUE(MessageBoxesOf(karuvel_.Pid()).empty());
+    EXPECT_TRUE(LoadButtonsEnabled());
+  }
   EXPECT_TRUE(host.Requests().empty());
 }
 
