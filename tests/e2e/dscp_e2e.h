@@ -18,6 +18,13 @@ std::wstring StandinDir();
 // Writes the registry value Root, memo.ini and the demo's script packages below `root`.
 bool InstallDemo(const std::wstring& root);
 
+// Script packages below root\scripts: a UGU and a PSN with data directories of their own, a UGU
+// using the DAT directory beside it, and a UGU without any data file.
+struct Scripts {
+  std::wstring ugu, psn, shared, broken;
+};
+Scripts MakeScripts(const std::wstring& root);
+
 // A stand-in ZMemo host on the port this process's environment names for chc_dscp.dll (see
 // UseFreshPort). Killed when destroyed.
 class ZMemoHost : public StandinHost {

@@ -13,6 +13,17 @@ bool InstallDemo(const std::wstring& root) {
   return RunToEnd(Quoted(StandinDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root)) == 0;
 }
 
+Scripts MakeScripts(const std::wstring& root) {
+  const std::wstring dir = root + L"\\scripts";
+  for (const wchar_t* sub : {L"", L"\\ソフト表示", L"\\ソフト表示\\DAT", L"\\ABC", L"\\ABC\\DAT", L"\\DAT", L"\\broken"})
+    CreateDirectoryW((dir + sub).c_str(), nullptr);
+  const Scripts s{dir + L"\\ソフト表示.ugu", dir + L"\\abc.psn", dir + L"\\shared.ugu", dir + L"\\broken\\broken.ugu"};
+  for (const std::wstring& file : {s.ugu, s.psn, s.shared, s.broken, dir + L"\\ソフト表示\\DAT\\mio00.euu",
+                                   dir + L"\\ABC\\DAT\\aya00.out", dir + L"\\DAT\\mio00.euu"})
+    WriteBytes(file, "x\r\n");
+  return s;
+}
+
 int UseFreshPort() {
   // Ports are not reused within a run and lie below the range the system gives outgoing
   // connections. The first is random: Wine numbers the processes of each session alike, so one

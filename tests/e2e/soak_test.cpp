@@ -157,16 +157,10 @@ class Soak : public ::testing::Test {
   void SetUp() override {
     root_ = MakeZMemoRoot(L"Soak");
     SetZMemoRoot(root_);
-    const std::wstring scripts = root_ + L"\\scripts";
-    CreateDirectoryW(scripts.c_str(), nullptr);
-    ugu_ = scripts + L"\\ソフト表示.ugu";
-    psn_ = scripts + L"\\abc.psn";
-    shared_ = scripts + L"\\shared.ugu";
-    for (const wchar_t* dir : {L"\\ソフト表示", L"\\ソフト表示\\DAT", L"\\ABC", L"\\ABC\\DAT", L"\\DAT"})
-      CreateDirectoryW((scripts + dir).c_str(), nullptr);
-    for (const std::wstring& file : {ugu_, psn_, shared_, scripts + L"\\ソフト表示\\DAT\\mio00.euu",
-                                     scripts + L"\\ABC\\DAT\\aya00.out", scripts + L"\\DAT\\mio00.euu"})
-      ASSERT_TRUE(WriteBytes(file, "x\r\n"));
+    const Scripts scripts = MakeScripts(root_);
+    ugu_ = scripts.ugu;
+    psn_ = scripts.psn;
+    shared_ = scripts.shared;
     ASSERT_TRUE(WriteBytes(MemoIniOf(root_),
                            Ansi(L"[Memo]\r\n1_ScriptEnableDscpServer=true\r\n1_ETag=付箋1\r\n"
                                 L"1_WatermarkHistory-000=" + ugu_ + L"\r\n1_WatermarkHistory-001=" + psn_ + L"\r\n"

@@ -61,18 +61,6 @@ void SnapshotKey(HKEY parent, const std::wstring& name, const std::wstring& path
   RegCloseKey(key);
 }
 
-std::string FileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "unreadable";
-  std::string bytes;
-  char chunk[8192];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
-}
-
 // Every file and directory below `dir`, down to `depth` levels; on the last level files only, since
 // a directory's time there would tell of changes below it that are not looked at.
 void SnapshotTree(const std::wstring& dir, Snapshot& out, int depth = 64) {
@@ -90,7 +78,7 @@ void SnapshotTree(const std::wstring& dir, Snapshot& out, int depth = 64) {
       out[path] = "directory" + common;
       SnapshotTree(path, out, depth - 1);
     } else {
-      out[path] = "file size " + std::to_string(data.nFileSizeLow) + common + " " + FileBytes(path);
+      out[path] = "file size " + std::to_string(data.nFileSizeLow) + common + " " + ReadFileBytes(path);
     }
   } while (FindNextFileW(search, &data));
   FindClose(search);
@@ -130,22 +118,8 @@ std::vector<std::wstring> Differences(const Snapshot& before, const Snapshot& af
   return changed;
 }
 
-// Two notes whose scripts are packages under ZMemo's root, and a third without scripts.
-struct Scripts {
-  std::wstring ugu, psn, broken;
-};
-
-Scripts MakeScripts(const std::wstring& root) {
-  const std::wstring dir = root + L"\\scripts";
-  for (const wchar_t* sub : {L"", L"\\ソフト表示", L"\\ソフト表示\\DAT", L"\\ABC", L"\\ABC\\DAT"})
-    CreateDirectoryW((dir + sub).c_str(), nullptr);
-  const Scripts s{dir + L"\\ソフト表示.ugu", dir + L"\\abc.psn", dir + L"\\broken.ugu"};
-  for (const std::wstring& file : {s.ugu, s.psn, s.broken, dir + L"\\ソフト表示\\DAT\\mio00.euu",
-                                   dir + L"\\ABC\\DAT\\aya00.out"})
-    WriteBytes(file, "x\r\n");
-  return s;
-}
-
+// Two notes whose scripts are packages under ZMemo's root, one of them broken, and a third without
+// scripts.
 std::string ThreeNotes(const Scripts& s) {
   return Ansi(L"[Memo]\r\n"
               L"3_ScriptEnableDscpServer=true\r\n3_ETag=ETAG-3\r\n"

@@ -37,49 +37,17 @@ class NoteListsTest : public ::testing::Test {
   void Write(const std::string& bytes) { f.host.files.files[kMemoIni] = bytes; }
 };
 
-TEST_F(NoteListsTest, ReloadListsEnabledNotesInFileOrderAndChoosesTheFirst) {
-  Write(kThreeNotes);
-  f.view.Reply() = u"old reply";
-  f.view.Request() = u"old request";
-
-  ReloadNoteList(f.app);
-
-  EXPECT_EQ(f.view.Entries(List::Target), (std::vector<Text>{u"E4", u"E1", u"E9"}));
-  EXPECT_EQ(f.view.ListSelected(List::Target), 0);
-  // The first note's history, its current script added last and chosen.
-  EXPECT_EQ(f.view.Entries(List::Script),
-            (std::vector<Text>{u"C:\\S\\a.ugu", u"C:\\S\\b.psn", u"C:\\S\\c.ugu"}));
-  EXPECT_EQ(f.view.ListSelected(List::Script), 2);
-  EXPECT_TRUE(f.view.Reply().empty());
-  EXPECT_TRUE(f.view.Request().empty());
-  EXPECT_TRUE(f.view.messages.empty());
-}
-
-TEST_F(NoteListsTest, ChoosingTheFirstNoteRunsItsHandlingNested) {
+TEST_F(NoteListsTest, ReloadListsEnabledNotesInFileOrderAndRunsTheFirstOnesChoiceNested) {
   Write(kThreeNotes);
   ReloadNoteList(f.app);
-  // Notes filled, first chosen, then the choice's handling: texts emptied, scripts refilled.
+  // Notes filled, first chosen, then the choice's handling: texts emptied, the first note's
+  // history refilled with its current script added last and chosen; no message.
   const std::vector<std::string> expected = {
       "Cbo切替対象 clear", "Cbo切替対象 add E4", "Cbo切替対象 add E1", "Cbo切替対象 add E9",
       "Cbo切替対象 select 0", "Text2=", "Text1=", "Cbo切替スクリプト clear",
       "Cbo切替スクリプト add C:\\S\\a.ugu", "Cbo切替スクリプト add C:\\S\\b.psn",
       "Cbo切替スクリプト add C:\\S\\c.ugu", "Cbo切替スクリプト select 2", "Text2=", "Text1="};
   EXPECT_EQ(f.view.log, expected);
-}
-
-TEST_F(NoteListsTest, ReloadWithoutEnabledNotesEmptiesBothListsAndSaysSoOnce) {
-  Write(kThreeNotes);
-  ReloadNoteList(f.app);
-  Write("1_ScriptEnableDscpServer=false\r\n1_ETag=E1\r\n");
-
-  ReloadNoteList(f.app);
-
-  EXPECT_TRUE(f.view.Entries(List::Target).empty());
-  EXPECT_TRUE(f.view.Entries(List::Script).empty());
-  ASSERT_EQ(f.view.messages.size(), 1u);
-  EXPECT_EQ(f.view.messages[0],
-            u"切替可能な付箋がありません。\r付箋の設定画面で『DSCPを有効にする』をチェックした後に、ZMemoを再起動してください。");
-  EXPECT_EQ(f.state.table.intNoteCount, 0);
 }
 
 TEST_F(NoteListsTest, ScriptListFollowsTheChosenNote) {
