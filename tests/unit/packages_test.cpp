@@ -68,46 +68,5 @@ TEST(CheckScriptPackage, ResultAndTheOrderOfTests) {
   }
 }
 
-TEST(CheckScriptPackage, OverlongPathIsNeverAFile) {
-  const Text path = u"C:\\" + Text(32767, u'a') + u".ugu";
-  fakes::FakeFileSystem fs = FilesAt({path});
-  EXPECT_EQ(CheckScriptPackage(path, fs), PackageNotFound);
-  EXPECT_TRUE(fs.asked.empty());
-}
-
-TEST(FileExists, DropsOneTrailingBackslash) {
-  fakes::FakeFileSystem fs = FilesAt({u"C:\\S\\a.ugu", u"C:\\S\\b\\"});
-  EXPECT_TRUE(FileExists(u"C:\\S\\a.ugu\\", fs));
-  EXPECT_FALSE(FileExists(u"C:\\S\\a.ugu\\\\", fs));
-  EXPECT_FALSE(FileExists(u"C:\\S\\b\\", fs));
-  EXPECT_EQ(fs.asked, (std::vector<Text>{u"C:\\S\\a.ugu", u"C:\\S\\a.ugu\\", u"C:\\S\\b"}));
-}
-
-TEST(PathParts, DirectoryPartAndBaseName) {
-  struct Case {
-    Text path, dir, base;
-  };
-  const std::vector<Case> cases = {
-      {u"C:\\S\\Foo.ugu", u"C:\\S\\", u"FOO"},
-      {u"Foo.ugu", u"Foo.ugu", u""},  // no separator at all
-      {u"C:/S/foo.ugu", u"C:/S/foo.ugu", u"FOO"},
-      {u"C:\\S/foo.psn", u"C:\\", u"FOO"},
-      {u"C:\\S\\foo.ugu.bak", u"C:\\S\\", u""},
-      {u"C:\\S\\a.b.ugu", u"C:\\S\\", u""},
-      {u"C:\\S\\ab.ugu", u"C:\\S\\", u""},
-      {u"C:\\S\\abc.UgU", u"C:\\S\\", u"ABC"},
-      {u"C:\\S\\README", u"C:\\S\\", u""},
-      {u"C:\\S.1\\x\\", u"C:\\S.1\\x\\", u""},
-      {u"C:\\表\\表示.psn", u"C:\\表\\", u""},  // two characters: too short
-      {u"C:\\表\\表示ソ.psn", u"C:\\表\\", u"表示ソ"},
-      {u"C:\\S\\séa.ugu", u"C:\\S\\", u"SéA"},  // only a to z are upper-cased
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(TextToUtf8(c.path));
-    EXPECT_EQ(GetDirectoryPart(c.path), c.dir);
-    EXPECT_EQ(GetScriptBaseName(c.path), c.base);
-  }
-}
-
 }  // namespace
 }  // namespace karuvel
