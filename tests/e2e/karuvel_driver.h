@@ -95,7 +95,7 @@ std::vector<HWND> MessageBoxesOf(DWORD pid);
 // True when a mutex of that name exists (it can be opened).
 bool MutexExists(const char* name);
 
-// Saves what the screen shows of `window` as a 24-bit BMP.
+// Saves what the screen shows of `window` as a 24-bit BMP (for tools/run.sh's screenshots).
 bool SaveScreenshot(HWND window, const std::wstring& path);
 
 }  // namespace karuvel::e2e
