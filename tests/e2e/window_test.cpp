@@ -166,6 +166,7 @@ TEST_F(KaruvelWindow, NormalStartShowsTheNotesCollapsed) {
   EXPECT_EQ(ReadText(C(kLblVersion)), L"Ver.0.15");
   EXPECT_TRUE(MutexExists("TKaruvelWndMutex"));
   EXPECT_EQ(FocusOf(window), C(kCbo切替対象));
+  EXPECT_TRUE(SaveScreenshot(window, TestProgramDir() + L"karuvel_collapsed.bmp"));
   EXPECT_TRUE(karuvel_.Running());
 }
 
@@ -288,6 +289,8 @@ TEST_F(KaruvelWindow, DetailsTogglesTheExpandedViewAndBack) {
   EXPECT_EQ(OuterSize(window).cx, 416);
   EXPECT_TRUE(WaitUntil([&] { return IsEnabled(C(kText1)) && IsEnabled(C(kText2)); }));
   EXPECT_EQ(ReadText(C(kCmd詳細)), L"詳細");
+  Sleep(200);  // let the newly shown part paint before the screenshot
+  EXPECT_TRUE(SaveScreenshot(window, TestProgramDir() + L"karuvel_expanded.bmp"));
 
   Click(C(kCmd詳細));
   ASSERT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 195; }));
