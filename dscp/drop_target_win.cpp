@@ -18,12 +18,12 @@ class DropTarget final : public ComObject<IDropTarget, IID_IDropTarget> {
 
   // Everything is accepted, data without files too: a target that refuses here never sees Drop.
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
-    return Accept(effect);
+    return Accept(effect, false);
   }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override { return Accept(effect); }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override { return Accept(effect, false); }
   HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override {
-    Accept(effect);
+    Accept(effect, true);
     DWORD chosen = effect ? *effect : DROPEFFECT_NONE;
     const DropData dropped = ReadDroppedFiles(data);
     onDrop_(dropped, POINT{pt.x, pt.y}, keyState, chosen);
@@ -33,9 +33,16 @@ class DropTarget final : public ComObject<IDropTarget, IID_IDropTarget> {
 
  private:
   ~DropTarget() override = default;
-  static HRESULT Accept(DWORD* effect) {
+  // One effect out of those the source allows. Karuvel only reads the dropped paths, and a drop
+  // that reports a move tells a file manager to delete its file: a move is only ever shown as
+  // feedback while dragging (so a move-only source still reaches Drop), never reported by Drop.
+  static HRESULT Accept(DWORD* effect, bool dropping) {
     if (effect == nullptr) return E_INVALIDARG;
-    *effect = (*effect & DROPEFFECT_COPY) ? DROPEFFECT_COPY : (*effect & (DROPEFFECT_MOVE | DROPEFFECT_LINK));
+    const DWORD allowed = *effect;
+    if (allowed & DROPEFFECT_COPY) *effect = DROPEFFECT_COPY;
+    else if (allowed & DROPEFFECT_LINK) *effect = DROPEFFECT_LINK;
+    else if ((allowed & DROPEFFECT_MOVE) && !dropping) *effect = DROPEFFECT_MOVE;
+    else *effect = DROPEFFECT_NONE;
     return S_OK;
   }
 
@@ -56,22 +63,6 @@ class Medium {
   bool held_ = false;
 };
 
-// Holds the locked HDROP of a medium.
-class LockedDrop {
- public:
-  explicit LockedDrop(HGLOBAL global) : global_(global), drop_(static_cast<HDROP>(GlobalLock(global))) {}
-  ~LockedDrop() {
-    if (drop_) GlobalUnlock(global_);
-  }
-  LockedDrop(const LockedDrop&) = delete;
-  LockedDrop& operator=(const LockedDrop&) = delete;
-  HDROP get() const { return drop_; }
-
- private:
-  HGLOBAL global_;
-  HDROP drop_;
-};
-
 }  // namespace
 
 DropData ReadDroppedFiles(IDataObject* data) {
@@ -82,14 +73,13 @@ DropData ReadDroppedFiles(IDataObject* data) {
   if (FAILED(data->GetData(&format, medium.get()))) return dropped;
   medium.Hold();
   if (medium.get()->tymed != TYMED_HGLOBAL || medium.get()->hGlobal == nullptr) return dropped;
-  const LockedDrop drop(medium.get()->hGlobal);
-  if (drop.get() == nullptr) return dropped;
-  const UINT count = DragQueryFileW(drop.get(), 0xFFFFFFFF, nullptr, 0);
+  const auto drop = static_cast<HDROP>(medium.get()->hGlobal);  // DragQueryFileW locks it itself
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    const UINT length = DragQueryFileW(drop.get(), i, nullptr, 0);
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
     if (length == 0) continue;
     std::wstring name(length + 1, L'\0');
-    const UINT copied = DragQueryFileW(drop.get(), i, &name[0], length + 1);
+    const UINT copied = DragQueryFileW(drop, i, &name[0], length + 1);
     name.resize(copied);
     dropped.files.emplace_back(name.begin(), name.end());
   }

@@ -1,6 +1,7 @@
 // Test helper: drops files (or plain text) at a point on the screen, as a file manager would.
 //   drop_source <x> <y> file...          CF_HDROP with the files (wide names)
 //   drop_source <x> <y> --text TEXT      CF_UNICODETEXT only
+//   drop_source <x> <y> --move-only file...   offers only a move, as a file manager may
 // Exit code: the effect the target chose (0 none, 1 copy, 2 move, 4 link), 100+ on failure.
 #include <windows.h>
 #include <ole2.h>
@@ -96,7 +97,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (FAILED(OleInitialize(nullptr))) return 101;
   DataObject* data = nullptr;
-  if (std::wstring(argv[3]) == L"--text" && argc == 5) {
+  DWORD allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  if (std::wstring(argv[3]) == L"--move-only") {
+    allowed = DROPEFFECT_MOVE;
+    data = new DataObject(CF_HDROP, DropFiles(std::vector<std::wstring>(argv + 4, argv + argc)));
+  } else if (std::wstring(argv[3]) == L"--text" && argc == 5) {
     const std::wstring text = argv[4];
     data = new DataObject(CF_UNICODETEXT, std::vector<char>(reinterpret_cast<const char*>(text.c_str()),
                                                             reinterpret_cast<const char*>(text.c_str() + text.size() + 1)));
@@ -106,7 +111,7 @@ int wmain(int argc, wchar_t** argv) {
   DropSource* source = new DropSource;
   SetCursorPos(_wtoi(argv[1]), _wtoi(argv[2]));
   DWORD effect = DROPEFFECT_NONE;
-  const HRESULT hr = DoDragDrop(data, source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+  const HRESULT hr = DoDragDrop(data, source, allowed, &effect);
   source->Release();
   data->Release();
   OleUninitialize();

@@ -59,6 +59,13 @@ TEST_F(DscpE2e, OneFileDroppedOnAnyKindOfControlOrTheBareWindowIsLoaded) {
   }
   // A drop leaves the note's history list as the last reload filled it.
   EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), std::vector<std::wstring>{script});
+
+  // A source that offers only a move still has its script loaded, but the drop reports no effect:
+  // a move would tell a file manager to delete the file Karuvel only read.
+  Drop moveOnly = Drop::MoveOnly(C(kCbo切替対象), script);
+  EXPECT_EQ(moveOnly.Wait(), DROPEFFECT_NONE);
+  EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() == sent + 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return LoadButtonsEnabled(); }));
 }
 
 TEST_F(DscpE2e, DropRefusalsShowTheirMessageAndSendNothing) {

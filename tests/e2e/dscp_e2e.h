@@ -43,6 +43,8 @@ class Drop {
   Drop(HWND target, const std::vector<std::wstring>& files);
   Drop(POINT screen, const std::vector<std::wstring>& files);
   static Drop Text(HWND target, const std::wstring& text);
+  // A source that offers only a move, as a file manager may.
+  static Drop MoveOnly(HWND target, const std::wstring& file);
   ~Drop();
   Drop(Drop&& other) noexcept;
   Drop(const Drop&) = delete;

@@ -73,6 +73,12 @@ Drop Drop::Text(HWND target, const std::wstring& text) {
   return drop;
 }
 
+Drop Drop::MoveOnly(HWND target, const std::wstring& file) {
+  Drop drop;
+  drop.Start(CentreOf(target), L" --move-only " + Quoted(file));
+  return drop;
+}
+
 void Drop::Start(POINT screen, const std::wstring& args) {
   process_ = Launch(Quoted(StandinDir() + L"drop_source.exe") + L" " + std::to_wstring(screen.x) + L" " +
                     std::to_wstring(screen.y) + args);
