@@ -7,35 +7,15 @@
 #include <memory>
 
 #include "common/file_system.h"
+#include "common/owners_win.h"
 
 namespace karuvel {
 
 namespace {
 
-const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
 // A search pattern with these would match other names: "*" and "?", and the DOS forms "<", ">"
 // and '"' that the directory search also expands. A NUL would cut the path short.
 bool HasPatternOrNul(TextView path) { return path.find_first_of(TextView(u"*?<>\"\0", 6)) != TextView::npos; }
-
-// Owns a handle that is INVALID_HANDLE_VALUE when empty, closed with `Close`.
-template <BOOL(WINAPI* Close)(HANDLE)>
-class HandleOwner {
- public:
-  explicit HandleOwner(HANDLE handle) : handle_(handle) {}
-  HandleOwner(const HandleOwner&) = delete;
-  HandleOwner& operator=(const HandleOwner&) = delete;
-  ~HandleOwner() {
-    if (handle_ != INVALID_HANDLE_VALUE) Close(handle_);
-  }
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-using FileOwner = HandleOwner<CloseHandle>;
-using FindOwner = HandleOwner<FindClose>;
 
 class FileStream final : public ByteStream {
  public:
@@ -43,12 +23,12 @@ class FileStream final : public ByteStream {
   std::ptrdiff_t Read(char* buffer, std::size_t size) override {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<int32_t>::max()));
     DWORD got = 0;
-    if (!ReadFile(file_.get(), buffer, chunk, &got, nullptr)) return -1;
+    if (!ReadFile(file_.Get(), buffer, chunk, &got, nullptr)) return -1;
     return static_cast<std::ptrdiff_t>(got);
   }
 
  private:
-  FileOwner file_;
+  UniqueFile file_;
 };
 
 class WinFileSystem final : public FileSystem {
@@ -59,10 +39,10 @@ class WinFileSystem final : public FileSystem {
     // No error box for a drive that is not ready; errors read as "no file".
     const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     WIN32_FIND_DATAW data{};
-    const FindOwner search(
+    const UniqueFind search(
         FindFirstFileExW(Wide(name), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     SetErrorMode(oldMode);
-    if (!search.valid()) return false;
+    if (!search) return false;
     constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     return (data.dwFileAttributes & kNotOrdinary) == 0;
   }

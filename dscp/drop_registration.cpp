@@ -9,12 +9,6 @@ namespace karuvel {
 
 namespace {
 
-void SetLoadButtonsEnabled(MainView& view, bool enabled) {
-  view.SetButtonEnabled(Button::Switch, enabled);
-  view.SetButtonEnabled(Button::Reload, enabled);
-  view.SetButtonEnabled(Button::Exit, enabled);
-}
-
 // A path the ANSI code page cannot hold exactly would reach ZMemo as another path: refused.
 int16_t CheckDroppedPackage(const Text& path, const FileSystem& files) {
   if (!IsAnsiRepresentable(path)) return PackageRefused;
@@ -23,16 +17,15 @@ int16_t CheckDroppedPackage(const Text& path, const FileSystem& files) {
 
 }  // namespace
 
-void RegisterDroppedScript(App& app, const DropData& Data, uint32_t& /*Effect*/, int16_t /*Button*/,
-                           int16_t /*Shift*/, float /*X*/, float /*Y*/) {
-  MainView& view = app.view;
+void RegisterDroppedScript(LoadContext& load, const DropData& Data) {
+  MainView& view = load.view;
   if (!view.IsButtonEnabled(Button::Switch)) return;
-  if (app.host.IsZMemoRunning() == 0) {
+  if (load.isZMemoRunning() == 0) {
     view.ShowMessage(kZMemoNotRunning);
     return;
   }
   const int noteIndex = view.ListSelected(List::Target);
-  const NoteTable& table = app.state.table;
+  const NoteTable& table = load.table;
   if (noteIndex < 0 || noteIndex >= table.intNoteCount) return;
   if (Data.files.size() > 1) {
     view.ShowMessage(u"複数スクリプトを一括して追加することはできません。");
@@ -41,15 +34,15 @@ void RegisterDroppedScript(App& app, const DropData& Data, uint32_t& /*Effect*/,
 
   SetLoadButtonsEnabled(view, false);
   for (const Text& path : Data.files) {
-    const int16_t checked = CheckDroppedPackage(path, app.host.Files());
+    const int16_t checked = CheckDroppedPackage(path, load.files);
     if (checked != PackageOk) {
       view.ShowMessage(PackageOutcomeMessage(checked, path));
       break;
     }
-    app.state.strSendText = BuildLoadRequest(table.Notes[static_cast<size_t>(noteIndex)].strETag, path);
-    view.SetText(TextBox::Request, app.state.strSendText);
+    load.strSendText = BuildLoadRequest(table.Notes[static_cast<size_t>(noteIndex)].strETag, path);
+    view.SetText(TextBox::Request, load.strSendText);
     view.SetText(TextBox::Reply, Text());
-    SendDscpRequest(app);
+    SendDscpRequest(load);
   }
   SetLoadButtonsEnabled(view, true);
 }

@@ -2,11 +2,10 @@
 // loaded into the note chosen in Cbo切替対象, with the same LOAD request as the switch.
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
 #include "common/text.h"
-#include "shell/app.h"
+#include "dscp/load_context.h"
 
 namespace karuvel {
 
@@ -15,9 +14,8 @@ struct DropData {
   std::vector<Text> files;
 };
 
-// The work behind every drop handler of the window. Only Data is read; Effect stays as delivered
-// and the rest is ignored. A drop while Cmd切替 is disabled (a load under way) is ignored.
-void RegisterDroppedScript(App& app, const DropData& Data, uint32_t& Effect, int16_t Button, int16_t Shift,
-                           float X, float Y);
+// The work behind a drop anywhere on the window. A drop while Cmd切替 is disabled (a load under
+// way) is ignored; one with several files is refused with its message.
+void RegisterDroppedScript(LoadContext& load, const DropData& Data);
 
 }  // namespace karuvel

@@ -32,9 +32,9 @@ bool ChcDscpLibrary::Load() {
   if (!dir.empty()) module = LoadLibraryW((dir + kLibraryName).c_str());
   if (module == nullptr) module = LoadLibraryExW(kLibraryName, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   if (module == nullptr) return false;
-  module_.reset(module);
+  module_.Reset(module);
   send_ = reinterpret_cast<SendFn>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, "chc_DSCPSend")));
-  if (send_ == nullptr) module_.reset();
+  if (send_ == nullptr) module_.Reset();
   return send_ != nullptr;
 }
 

@@ -4,9 +4,7 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
-
+#include "common/owners_win.h"
 #include "dscp/dscp_library.h"
 
 namespace karuvel {
@@ -22,12 +20,9 @@ class ChcDscpLibrary final : public DscpLibrary {
 
  private:
   using SendFn = int32_t(WINAPI*)(const char* host, const char* request, char* reply);
-  struct ModuleFree {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-  };
   bool Load();
 
-  std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree> module_;
+  UniqueModule module_;
   SendFn send_ = nullptr;
 };
 

@@ -43,43 +43,45 @@ Text PackageOutcomeMessage(int16_t code, TextView path) {
   return message;
 }
 
-int32_t SwitchScript(App& app, int16_t noteIndex, int16_t scriptIndex) {
-  const NoteTable& table = app.state.table;
+int32_t SwitchScript(LoadContext& load, int16_t noteIndex, int16_t scriptIndex) {
+  const NoteTable& table = load.table;
   if (noteIndex < 0 || noteIndex >= table.intNoteCount) return kNothingDone;
   const NoteRecord& note = table.Notes[static_cast<size_t>(noteIndex)];
   if (scriptIndex < 0 || scriptIndex >= note.intHistoryCount) return kNothingDone;
 
   const Text& path = note.strHistory[static_cast<size_t>(scriptIndex)];
-  const int16_t checked = CheckScriptPackage(path, app.host.Files());
+  const int16_t checked = CheckScriptPackage(path, load.files);
   if (checked != PackageOk) {
-    app.view.ShowMessage(PackageOutcomeMessage(checked, path));
+    load.view.ShowMessage(PackageOutcomeMessage(checked, path));
     return kNothingDone;
   }
-  app.state.strSendText = BuildLoadRequest(note.strETag, path);
+  load.strSendText = BuildLoadRequest(note.strETag, path);
   return kDone;
 }
 
-void Cmd切替_Click(App& app) {
-  if (app.host.IsZMemoRunning() == 0) {
-    app.view.ShowMessage(kZMemoNotRunning);
+void Cmd切替_Click(LoadContext& load) {
+  if (load.isZMemoRunning() == 0) {
+    load.view.ShowMessage(kZMemoNotRunning);
     return;
   }
-  MainView& view = app.view;
-  view.SetButtonEnabled(Button::Switch, false);
-  view.SetButtonEnabled(Button::Reload, false);
-  view.SetButtonEnabled(Button::Exit, false);
+  MainView& view = load.view;
+  SetLoadButtonsEnabled(view, false);
 
   const int noteIndex = view.ListSelected(List::Target);
   const int scriptIndex = view.ListSelected(List::Script);
-  if (SwitchScript(app, static_cast<int16_t>(noteIndex), static_cast<int16_t>(scriptIndex)) == kDone) {
-    view.SetText(TextBox::Request, app.state.strSendText);
+  if (SwitchScript(load, static_cast<int16_t>(noteIndex), static_cast<int16_t>(scriptIndex)) == kDone) {
+    view.SetText(TextBox::Request, load.strSendText);
     view.SetText(TextBox::Reply, Text());
-    SendDscpRequest(app);
+    SendDscpRequest(load);
   }
 
-  view.SetButtonEnabled(Button::Switch, true);
-  view.SetButtonEnabled(Button::Reload, true);
-  view.SetButtonEnabled(Button::Exit, true);
+  SetLoadButtonsEnabled(view, true);
+}
+
+void SetLoadButtonsEnabled(MainView& view, bool enabled) {
+  view.SetButtonEnabled(Button::Switch, enabled);
+  view.SetButtonEnabled(Button::Reload, enabled);
+  view.SetButtonEnabled(Button::Exit, enabled);
 }
 
 }  // namespace karuvel

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "common/text.h"
-#include "shell/app.h"
+#include "dscp/load_context.h"
 
 namespace karuvel {
 
@@ -21,9 +21,12 @@ extern const char16_t kZMemoNotRunning[];
 
 // Checks the indices and the chosen script's package; on success stores the LOAD request in
 // strSendText and returns 0. Returns -9 otherwise (with the outcome message for a failed check).
-int32_t SwitchScript(App& app, int16_t noteIndex, int16_t scriptIndex);
+int32_t SwitchScript(LoadContext& load, int16_t noteIndex, int16_t scriptIndex);
+
+// Cmd切替, Cmd再読み込み and Cmd終了 together: off while a load is under way.
+void SetLoadButtonsEnabled(MainView& view, bool enabled);
 
 // The switch button: switch, then show request and reply; the three buttons are off meanwhile.
-void Cmd切替_Click(App& app);
+void Cmd切替_Click(LoadContext& load);
 
 }  // namespace karuvel

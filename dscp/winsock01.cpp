@@ -13,26 +13,25 @@ constexpr char kHost[] = "127.0.0.1";
 constexpr int32_t kNoCommand = -1;
 }  // namespace
 
-void SendDscpRequest(App& app) {
-  AppState& state = app.state;
-  state.strReceiveText.clear();
-  const std::string request = TextToAnsi(state.strSendText);
+void SendDscpRequest(LoadContext& load) {
+  load.strReceiveText.clear();
+  const std::string request = TextToAnsi(load.strSendText);
   std::vector<char> reply(kReplyBufferSize, '\0');  // fresh and zero-filled for every send
 
   int32_t result = 0;
-  app.view.SetBusy(true);
-  const bool called = app.host.Dscp().Send(kHost, request.c_str(), reply.data(), result);
-  app.view.SetBusy(false);
+  load.view.SetBusy(true);
+  const bool called = load.library.Send(kHost, request.c_str(), reply.data(), result);
+  load.view.SetBusy(false);
   if (!called) {
-    app.view.ShowMessage(u"DSCP通信ライブラリを読み込めません。\r『chc_dscp.dll』");
+    load.view.ShowMessage(u"DSCP通信ライブラリを読み込めません。\r『chc_dscp.dll』");
     return;
   }
 
   // The reply ends at its first NUL; a library that left none is not read past the buffer.
   const auto end = std::find(reply.begin(), reply.end(), '\0');
-  state.strReceiveText = AnsiToText(std::string_view(reply.data(), static_cast<size_t>(end - reply.begin())));
-  if (result == kNoCommand) app.view.ShowMessage(u"コマンドが指定されていません。");
-  app.view.SetText(TextBox::Reply, state.strReceiveText);
+  load.strReceiveText = AnsiToText(std::string_view(reply.data(), static_cast<size_t>(end - reply.begin())));
+  if (result == kNoCommand) load.view.ShowMessage(u"コマンドが指定されていません。");
+  load.view.SetText(TextBox::Reply, load.strReceiveText);
 }
 
 }  // namespace karuvel

@@ -1,13 +1,13 @@
 // WINSOCK01: the one place where Karuvel talks to ZMemo, through chc_dscp.dll.
 #pragma once
 
-#include "shell/app.h"
+#include "dscp/load_context.h"
 
 namespace karuvel {
 
-// Sends state.strSendText to ZMemo on 127.0.0.1 and shows the reply (text up to its first NUL) in
+// Sends strSendText to ZMemo on 127.0.0.1 and shows the reply (text up to its first NUL) in
 // Text1; a result of -1 first shows "コマンドが指定されていません。". The wait cursor is up while
 // the library blocks. When the library cannot be loaded, says so and sends nothing.
-void SendDscpRequest(App& app);
+void SendDscpRequest(LoadContext& load);
 
 }  // namespace karuvel

@@ -4,7 +4,6 @@
 
 #include "settings/memo_ini.h"
 #include "settings/user_dir.h"
-#include "shell/handlers.h"
 
 namespace karuvel {
 
@@ -12,40 +11,37 @@ const TextView kNoSwitchableNoteMessage =
     u"切替可能な付箋がありません。\r"
     u"付箋の設定画面で『DSCPを有効にする』をチェックした後に、ZMemoを再起動してください。";
 
-void ReloadNoteList(App& app) {
-  NoteTable& table = app.state.table;
-  ReadMemoIni(MemoIniPath(app.state.strUserDir), table, app.host.Files());
+int ReloadNoteList(const Text& strUserDir, NoteTable& table, const FileSystem& files, MainView& view) {
+  ReadMemoIni(MemoIniPath(strUserDir), table, files);
 
-  app.view.ListClear(List::Target);
+  view.ListClear(List::Target);
   const int count = std::min<int>(table.intNoteCount, kTableSize);
   if (count > 0) {
-    for (int k = 0; k < count; ++k) app.view.ListAdd(List::Target, table.Notes[k].strETag);
-    // Setting the position raises no notification here: run the choice's handling ourselves.
-    app.view.ListSetSelected(List::Target, 0);
-    Cbo切替対象_Click(app);
-    return;
+    for (int k = 0; k < count; ++k) view.ListAdd(List::Target, table.Notes[k].strETag);
+    view.ListSetSelected(List::Target, 0);
+    return 0;
   }
-  app.view.ListClear(List::Script);
-  app.view.ShowMessage(Text(kNoSwitchableNoteMessage));
+  view.ListClear(List::Script);
+  view.ShowMessage(Text(kNoSwitchableNoteMessage));
+  return -1;
 }
 
-void FillScriptList(App& app, int16_t intNoteIndex) {
-  const NoteTable& table = app.state.table;
+int FillScriptList(const NoteTable& table, MainView& view, int16_t intNoteIndex) {
   // Only a list position reaches here, but an index past the valid notes would read stale or
   // foreign memory: leave the list alone then, as for "nothing chosen".
-  if (intNoteIndex < 0 || intNoteIndex >= table.intNoteCount || intNoteIndex >= kTableSize) return;
+  if (intNoteIndex < 0 || intNoteIndex >= table.intNoteCount || intNoteIndex >= kTableSize) return -1;
 
   const NoteRecord& note = table.Notes[intNoteIndex];
   const int count = std::clamp<int>(note.intHistoryCount, 0, kTableSize);
-  app.view.ListClear(List::Script);
-  for (int j = 0; j < count; ++j) app.view.ListAdd(List::Script, note.strHistory[j]);
+  view.ListClear(List::Script);
+  for (int j = 0; j < count; ++j) view.ListAdd(List::Script, note.strHistory[j]);
   for (int j = 0; j < count; ++j) {
     if (note.strHistory[j] == note.strScriptFileName) {
-      app.view.ListSetSelected(List::Script, j);
-      Cbo切替スクリプト_Click(app);
-      return;
+      view.ListSetSelected(List::Script, j);
+      return j;
     }
   }
+  return -1;
 }
 
 }  // namespace karuvel

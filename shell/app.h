@@ -7,7 +7,8 @@
 #include "common/text.h"
 #include "dscp/dscp_library.h"
 #include "settings/note_table.h"
-#include "shell/main_view.h"
+#include "common/main_view.h"
+#include "dscp/load_context.h"
 
 namespace karuvel {
 
@@ -33,6 +34,12 @@ struct App {
   AppState& state;
   MainView& view;
   HostServices& host;
+
+  // What a switch or a drop works on, for the length of that action.
+  LoadContext Loading() {
+    return LoadContext{state.table,   view, host.Files(), host.Dscp(), [this] { return host.IsZMemoRunning(); },
+                       state.strSendText, state.strReceiveText};
+  }
 };
 
 }  // namespace karuvel

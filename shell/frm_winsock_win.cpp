@@ -1,7 +1,9 @@
 #include "shell/frm_winsock_win.h"
 
+#include "common/dpi.h"
 #include "shell/control_ids.h"
 #include "shell/handlers.h"
+#include "shell/window_classes_win.h"
 
 namespace karuvel {
 
@@ -9,17 +11,18 @@ namespace {
 
 using namespace ids;
 
-constexpr wchar_t kFrameClass[] = L"KaruvelFrame";
-constexpr wchar_t kLabelClass[] = L"KaruvelLabel";
-
-constexpr COLORREF kBackground = RGB(224, 224, 224);
 constexpr COLORREF kShapeFill = RGB(192, 192, 192);
 
 // Design sizes, in twips.
 constexpr int kOuterWidthTwips = 6240;
 constexpr int kDropDownListTwips = 2400;  // room for the open list below a drop-down
 
-enum class Kind { Frame, Button, DropDown, Label, TextBox, Shape };
+// A ListName is a plain static placed just before the list it names, so that assistive technology
+// reads it as the list's name.
+// Posted for each drop kept by QueueDrop.
+constexpr UINT kDropQueued = WM_APP + 1;
+
+enum class Kind { Frame, Button, DropDown, Label, ListName, TextBox, Shape };
 enum class Face { Main, Version, Title };
 
 struct ControlLayout {
@@ -40,10 +43,10 @@ constexpr ControlLayout kLayout[] = {
     {kLblVersion, 0, Kind::Label, 4620, 240, 1155, 255, L"Ver.0.XX", Face::Version, RGB(128, 128, 255)},
     {kShape1, 0, Kind::Shape, 180, 360, 5715, 135, L"", Face::Main, 0},
     {kFraパネル, 0, Kind::Frame, 180, 600, 5775, 1215, L"切替対象", Face::Main, 0},
+    {kLabel1, kFraパネル, Kind::ListName, 120, 420, 975, 195, L"付箋", Face::Main, RGB(0, 0, 0)},
     {kCbo切替対象, kFraパネル, Kind::DropDown, 1080, 360, 4515, 300, L"", Face::Main, 0},
+    {kLabel2, kFraパネル, Kind::ListName, 120, 780, 1695, 195, L"スクリプト", Face::Main, RGB(0, 0, 0)},
     {kCbo切替スクリプト, kFraパネル, Kind::DropDown, 1080, 720, 4515, 300, L"", Face::Main, 0},
-    {kLabel1, kFraパネル, Kind::Label, 120, 420, 975, 195, L"付箋", Face::Main, RGB(0, 0, 0)},
-    {kLabel2, kFraパネル, Kind::Label, 120, 780, 1695, 195, L"スクリプト", Face::Main, RGB(0, 0, 0)},
     {kFrame4, 0, Kind::Frame, 1620, 1800, 1275, 675, L"", Face::Main, 0},
     {kCmd詳細, kFrame4, Kind::Button, 180, 240, 855, 315, L"詳細", Face::Main, 0},
     {kFrame1, 0, Kind::Frame, 2940, 1800, 3015, 675, L"", Face::Main, 0},
@@ -57,7 +60,12 @@ constexpr ControlLayout kLayout[] = {
 };
 
 constexpr int kFirstId = kFrame4;
-const ControlLayout& ShapeLayout() { return kLayout[3]; }
+
+const ControlLayout& LayoutOf(int id) {
+  for (const ControlLayout& c : kLayout)
+    if (c.id == id) return c;
+  return kLayout[0];  // every id asked for is in the table
+}
 
 int IdOf(List list) { return list == List::Target ? kCbo切替対象 : kCbo切替スクリプト; }
 int IdOf(TextBox box) { return box == TextBox::Reply ? kText1 : kText2; }
@@ -70,8 +78,6 @@ int IdOf(Button button) {
   }
   return kCmd切替;
 }
-
-const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
@@ -99,141 +105,22 @@ UniqueGdiObject MakeFont(std::initializer_list<const wchar_t*> faces, int decipo
       break;
     }
   }
-  const int height = -MulDiv(decipoints, dpi, 720);
+  const int height = -TwipsToPixels(decipoints * kTwipsPerPoint / 10, dpi);
   return UniqueGdiObject(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset,
                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                      family, chosen));
 }
 
-// Rectangle of a window in its parent's client coordinates.
-RECT RectInParent(HWND hwnd) {
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-HBRUSH ClassBrush(HWND hwnd) {
-  return reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
-}
-
-// Labels draw only their text, so the bar and the other title label show through them. The
-// container paints what lies beneath before its children paint.
-LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  constexpr int kFontSlot = 0;
-  constexpr int kColourSlot = sizeof(LONG_PTR);
-  switch (message) {
-    case WM_SETFONT:
-      SetWindowLongPtrW(hwnd, kFontSlot, static_cast<LONG_PTR>(wParam));
-      if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
-    case WM_GETFONT:
-      return GetWindowLongPtrW(hwnd, kFontSlot);
-    case WM_SETTEXT: {
-      const LRESULT done = DefWindowProcW(hwnd, message, wParam, lParam);
-      // The old text is gone only when the container paints beneath again.
-      const RECT r = RectInParent(hwnd);
-      InvalidateRect(GetParent(hwnd), &r, TRUE);
-      return done;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      wchar_t text[256];
-      const int length = GetWindowTextW(hwnd, text, 256);
-      if (length > 0) {
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, kFontSlot)));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, static_cast<COLORREF>(GetWindowLongPtrW(hwnd, kColourSlot)));
-        RECT r;
-        GetClientRect(hwnd, &r);
-        DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-        SelectObject(dc, old);
-      }
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void PaintFrame(HWND hwnd, HDC dc) {
-  RECT r;
-  GetClientRect(hwnd, &r);
-  FillRect(dc, &r, ClassBrush(hwnd));
-  wchar_t caption[64];
-  const int length = GetWindowTextW(hwnd, caption, 64);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, 0)));
-  TEXTMETRICW metrics;
-  GetTextMetricsW(dc, &metrics);
-  RECT edge = r;
-  if (length > 0) edge.top += metrics.tmHeight / 2;
-  DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
-  if (length > 0) {
-    SetBkColor(dc, kBackground);
-    SetBkMode(dc, OPAQUE);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    TextOutW(dc, MulDiv(7, dpi, 96), 0, caption, length);
-  }
-  SelectObject(dc, old);
-}
-
-// Frames contain their controls: they paint the group border and caption and hand their
-// children's notifications up to the window.
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_SETFONT:
-      SetWindowLongPtrW(hwnd, 0, static_cast<LONG_PTR>(wParam));
-      return 0;
-    case WM_GETFONT:
-      return GetWindowLongPtrW(hwnd, 0);
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX:
-      return SendMessageW(GetParent(hwnd), message, wParam, lParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      PaintFrame(hwnd, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      PaintFrame(hwnd, reinterpret_cast<HDC>(wParam));
-      return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-bool RegisterClasses(HINSTANCE instance, HBRUSH background, WNDPROC mainProc) {
+DWORD RegisterMainClass(HINSTANCE instance, HBRUSH background, WNDPROC proc) {
   WNDCLASSEXW main{};
   main.cbSize = sizeof main;
-  main.lpfnWndProc = mainProc;
+  main.lpfnWndProc = proc;
   main.hInstance = instance;
   main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   main.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   main.hbrBackground = background;
   main.lpszClassName = kMainWindowClass;
-
-  WNDCLASSEXW frame = main;
-  frame.lpfnWndProc = FrameProc;
-  frame.cbWndExtra = sizeof(LONG_PTR);
-  frame.hIcon = nullptr;
-  frame.lpszClassName = kFrameClass;
-
-  WNDCLASSEXW label = frame;
-  label.lpfnWndProc = LabelProc;
-  label.cbWndExtra = 2 * sizeof(LONG_PTR);
-  label.hbrBackground = nullptr;
-  label.lpszClassName = kLabelClass;
-
-  return RegisterClassExW(&main) && RegisterClassExW(&frame) && RegisterClassExW(&label);
+  return RegisterClassExW(&main) ? 0 : GetLastError();
 }
 
 }  // namespace
@@ -242,27 +129,36 @@ FrmWinSock::~FrmWinSock() {
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    UnregisterClassW(kMainWindowClass, instance);
-    UnregisterClassW(kFrameClass, instance);
-    UnregisterClassW(kLabelClass, instance);
+  }
+  if (instance_) {
+    UnregisterClassW(kMainWindowClass, instance_);
+    UnregisterControlClasses(instance_);
   }
 }
 
-bool FrmWinSock::Load(HINSTANCE instance) {
+int FrmWinSock::Px(int twips) const { return TwipsToPixels(twips, dpi_); }
+
+DWORD FrmWinSock::Load(HINSTANCE instance) {
   HDC screen = GetDC(nullptr);
   dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   if (dpi_ <= 0) dpi_ = 96;
 
-  background_.reset(CreateSolidBrush(kBackground));
+  background_.Reset(CreateSolidBrush(kWindowBackground));
+  shapeFill_.Reset(CreateSolidBrush(kShapeFill));
   mainFont_ = MakeFont({L"ＭＳ ゴシック", L"MS Gothic"}, 90, FW_NORMAL, SHIFTJIS_CHARSET,
                        FIXED_PITCH | FF_MODERN, dpi_);
   versionFont_ = MakeFont({L"Arial Black", L"Arial", L"Tahoma"}, 98, FW_BLACK, ANSI_CHARSET,
                           VARIABLE_PITCH | FF_SWISS, dpi_);
   titleFont_ = MakeFont({L"Arial Black", L"Arial", L"Tahoma"}, 120, FW_BLACK, ANSI_CHARSET,
                         VARIABLE_PITCH | FF_SWISS, dpi_);
-  if (!RegisterClasses(instance, static_cast<HBRUSH>(background_.get()), WindowProc)) return false;
+  const HBRUSH background = static_cast<HBRUSH>(background_.Get());
+  if (const DWORD error = RegisterMainClass(instance, background, WindowProc)) return error;
+  if (const DWORD error = RegisterControlClasses(instance, background)) {
+    UnregisterClassW(kMainWindowClass, instance);
+    return error;
+  }
+  instance_ = instance;
 
   constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS;
   RECT work{0, 0, 1024, 768};
@@ -273,7 +169,7 @@ bool FrmWinSock::Load(HINSTANCE instance) {
                           work.left + (work.right - work.left - width) / 2,
                           work.top + (work.bottom - work.top - height) / 2, width, height, nullptr,
                           nullptr, instance, this);
-  if (!hwnd_) return false;
+  if (!hwnd_) return GetLastError();
   heightTwips_ = kCollapsedHeightTwips;
 
   for (const ControlLayout& c : kLayout) {
@@ -305,19 +201,23 @@ bool FrmWinSock::Load(HINSTANCE instance) {
       case Kind::Shape:
         cls = kLabelClass;
         break;
+      case Kind::ListName:
+        cls = L"STATIC";
+        styles |= SS_LEFT | SS_NOPREFIX;
+        break;
     }
     HWND control = CreateWindowExW(exStyles, cls, c.caption, styles, Px(c.left), Px(c.top),
                                    Px(c.width), height, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-    if (!control) return false;
+    if (!control) return GetLastError();
     controls_[c.id - kFirstId] = control;
-    HGDIOBJ font = c.face == Face::Title     ? titleFont_.get()
-                   : c.face == Face::Version ? versionFont_.get()
-                                             : mainFont_.get();
+    HGDIOBJ font = c.face == Face::Title     ? titleFont_.Get()
+                   : c.face == Face::Version ? versionFont_.Get()
+                                             : mainFont_.Get();
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (c.kind == Kind::Label) SetWindowLongPtrW(control, sizeof(LONG_PTR), static_cast<LONG_PTR>(c.colour));
+    if (c.kind == Kind::Label) SetWindowLongPtrW(control, kColourSlot, static_cast<LONG_PTR>(c.colour));
   }
-  return true;
+  return 0;
 }
 
 void FrmWinSock::Attach(App* app, WindowActions actions) {
@@ -366,7 +266,7 @@ int FrmWinSock::OuterHeightTwips() const {
   GetWindowRect(hwnd_, &r);
   const int pixels = r.bottom - r.top;
   if (heightTwips_ > 0 && pixels == Px(heightTwips_)) return heightTwips_;
-  return MulDiv(pixels, 1440, dpi_);
+  return PixelsToTwips(pixels, dpi_);
 }
 
 void FrmWinSock::SetOuterHeightTwips(int twips) {
@@ -388,13 +288,23 @@ void FrmWinSock::SetBusy(bool busy) {
 void FrmWinSock::PaintBackground(HDC dc) const {
   RECT r;
   GetClientRect(hwnd_, &r);
-  FillRect(dc, &r, static_cast<HBRUSH>(background_.get()));
+  FillRect(dc, &r, static_cast<HBRUSH>(background_.Get()));
   // Shape1: the bar beneath the title, drawn here so the title labels stand on it.
-  const ControlLayout& s = ShapeLayout();
+  const ControlLayout& s = LayoutOf(kShape1);
   const RECT bar{Px(s.left), Px(s.top), Px(s.left + s.width), Px(s.top + s.height)};
-  HBRUSH fill = CreateSolidBrush(kShapeFill);
-  FillRect(dc, &bar, fill);
-  DeleteObject(fill);
+  FillRect(dc, &bar, static_cast<HBRUSH>(shapeFill_.Get()));
+}
+
+void FrmWinSock::QueueDrop(DropData data) {
+  drops_.push_back(std::move(data));
+  PostMessageW(hwnd_, kDropQueued, 0, 0);
+}
+
+void FrmWinSock::RunQueuedDrop() {
+  if (drops_.empty()) return;
+  const DropData data = std::move(drops_.front());
+  drops_.pop_front();
+  if (app_ && actions_.drop) actions_.drop(data);
 }
 
 void FrmWinSock::OnCommand(int id, int code) {
@@ -440,6 +350,9 @@ LRESULT FrmWinSock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case kDropQueued:
+      RunQueuedDrop();
+      return 0;
     case WM_ERASEBKGND:
       PaintBackground(reinterpret_cast<HDC>(wParam));
       return 1;
@@ -450,11 +363,17 @@ LRESULT FrmWinSock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN: {
       const HWND control = reinterpret_cast<HWND>(lParam);
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      if (control == Control(kLabel1) || control == Control(kLabel2)) {
+        // Text only: the list beside the name is never painted over.
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, LayoutOf(GetDlgCtrlID(control)).colour);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+      }
       if (control == Control(kText1) || control == Control(kText2) || message == WM_CTLCOLORBTN) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetBkColor(dc, kBackground);
+        SetBkColor(dc, kWindowBackground);
         SetTextColor(dc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-        return reinterpret_cast<LRESULT>(background_.get());
+        return reinterpret_cast<LRESULT>(background_.Get());
       }
       break;
     }

@@ -1,31 +1,26 @@
 // FrmWinSock, Karuvel's only window, on raw Win32: the layout in twips converted with the screen's
-// DPI, the MainView the handlers work on, and the dispatch of control notifications to them.
+// DPI, the MainView the handlers work on, and the dispatch of control notifications and drops.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
+#include <deque>
 #include <functional>
-#include <memory>
-#include <type_traits>
 
+#include "common/main_view.h"
+#include "common/owners_win.h"
+#include "dscp/drop_registration.h"
 #include "shell/app.h"
-#include "shell/main_view.h"
 
 namespace karuvel {
 
-// Owns one GDI object (font or brush).
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiObjectDeleter>;
-
-// What the window asks of the program when the user ends it or presses a button whose work lives
-// elsewhere.
+// What the window asks of the program when the user ends it, presses a button or drops files.
 struct WindowActions {
-  std::function<void()> unload;      // the window is being closed: Form_Unload
-  std::function<void()> exitNow;     // Cmd終了
-  std::function<void()> switchNow;   // Cmd切替
+  std::function<void()> unload;                 // the window is being closed: Form_Unload
+  std::function<void()> exitNow;                // Cmd終了
+  std::function<void()> switchNow;              // Cmd切替
+  std::function<void(const DropData&)> drop;    // files dropped anywhere on the window
 };
 
 class FrmWinSock : public MainView {
@@ -35,8 +30,9 @@ class FrmWinSock : public MainView {
   FrmWinSock& operator=(const FrmWinSock&) = delete;
   ~FrmWinSock() override;
 
-  // Creates the window and its controls, still hidden. False when the window cannot be made.
-  bool Load(HINSTANCE instance);
+  // Creates the window and its controls, still hidden. 0 when done; otherwise the system's error
+  // code of the call that failed.
+  DWORD Load(HINSTANCE instance);
   // The handlers the controls' notifications run; set before the window is shown.
   void Attach(App* app, WindowActions actions);
 
@@ -44,6 +40,10 @@ class FrmWinSock : public MainView {
   void Show();
   HWND Handle() const { return hwnd_; }
   HWND Control(int id) const;
+
+  // Keeps a drop for the window's own message queue, so the drag source gets its answer at once
+  // and the drop's messages and request run after.
+  void QueueDrop(DropData data);
 
   // MainView
   void ListClear(List list) override;
@@ -63,18 +63,21 @@ class FrmWinSock : public MainView {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
+  void RunQueuedDrop();
   void PaintBackground(HDC dc) const;
-  int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
+  int Px(int twips) const;
 
   HWND hwnd_ = nullptr;
+  HINSTANCE instance_ = nullptr;
   int dpi_ = 96;
   int heightTwips_ = 0;  // the last height set, so reading it back is exact at any DPI
   bool busy_ = false;
   HWND focus_ = nullptr;  // the control to give the focus back to on activation
   App* app_ = nullptr;
   WindowActions actions_;
+  std::deque<DropData> drops_;  // dropped, not yet handled
   std::array<HWND, 32> controls_{};
-  UniqueGdiObject mainFont_, versionFont_, titleFont_, background_;
+  UniqueGdiObject mainFont_, versionFont_, titleFont_, background_, shapeFill_;
 };
 
 // Runs the window's messages until the process ends, with keyboard navigation between controls.

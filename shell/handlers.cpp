@@ -20,7 +20,8 @@ void EmptyTextBoxes(MainView& view) {
 
 void Cbo切替対象_Click(App& app) {
   EmptyTextBoxes(app.view);
-  FillScriptList(app, static_cast<int16_t>(app.view.ListSelected(List::Target)));
+  const int16_t note = static_cast<int16_t>(app.view.ListSelected(List::Target));
+  if (FillScriptList(app.state.table, app.view, note) >= 0) Cbo切替スクリプト_Click(app);
 }
 
 void Cbo切替スクリプト_Click(App& app) { EmptyTextBoxes(app.view); }
@@ -32,7 +33,14 @@ void Cmd詳細_Click(App& app) {
   app.view.SetTextEnabled(TextBox::Reply, expand);
 }
 
-void Cmd再読み込み_Click(App& app) { ReloadNoteList(app); }
+void Cmd再読み込み_Click(App& app) {
+  if (ReloadNoteList(app.state.strUserDir, app.state.table, app.host.Files(), app.view) >= 0) Cbo切替対象_Click(app);
+}
+
+void Form_OLEDragDrop(App& app, const DropData& Data) {
+  LoadContext load = app.Loading();
+  RegisterDroppedScript(load, Data);
+}
 
 void ShowCollapsedView(MainView& view) {
   view.SetOuterHeightTwips(kCollapsedHeightTwips);
@@ -52,7 +60,7 @@ bool LoadStartupSettings(App& app, StartupServices& services) {
     app.view.ShowMessage(Text(kStartupFailureMessage));
     return false;
   }
-  ReloadNoteList(app);
+  Cmd再読み込み_Click(app);
   return state.table.intNoteCount >= 1;
 }
 

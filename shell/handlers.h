@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/text.h"
+#include "dscp/drop_registration.h"
 #include "shell/app.h"
 
 namespace karuvel {
@@ -26,6 +27,8 @@ void Cbo切替スクリプト_Click(App& app);
 void Cmd詳細_Click(App& app);
 // Reads memo.ini again and refills both lists.
 void Cmd再読み込み_Click(App& app);
+// Files dropped anywhere on the window: the first loads into the chosen note.
+void Form_OLEDragDrop(App& app, const DropData& Data);
 
 // What start-up needs from the machine after the window shows.
 class StartupServices {

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
+#include "common/error_box_win.h"
 #include "dscp/dscp_library_win.h"
 #include "dscp/script_switch.h"
-#include "dscp/window_drops_win.h"
 #include "settings/reg.h"
 #include "settings/user_dir.h"
 #include "shell/handlers.h"
@@ -39,11 +39,11 @@ const FileSystem& WinHostServices::Files() const { return RealFileSystem(); }
 DscpLibrary& WinHostServices::Dscp() { return *dscp_; }
 
 bool ClaimFirstInstance(UniqueHandle& marker) {
-  marker.reset(CreateMutexW(nullptr, FALSE, kInstanceMarkerName));
+  marker.Reset(CreateMutexW(nullptr, FALSE, kInstanceMarkerName));
   // Read right after the call: another instance made the object first.
   const DWORD error = GetLastError();
   if (marker && error == ERROR_ALREADY_EXISTS) {
-    marker.reset();
+    marker.Reset();
     return false;
   }
   return true;
@@ -70,7 +70,9 @@ void Main(Program& program) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   FrmWinSock& window = program.window;
-  if (!window.Load(program.instance)) {
+  if (const DWORD error = window.Load(program.instance)) {
+    // The program cannot go on without its window: say why before it ends.
+    ShowErrorReport(error);
     ReleaseOwnMutex();
     ExitProcess(1);
   }
@@ -78,10 +80,17 @@ void Main(Program& program) {
   actions.unload = Form_Unload;
   actions.exitNow = Cmd終了_Click;
   App& app = program.app;
-  actions.switchNow = [&app] { Cmd切替_Click(app); };
+  actions.switchNow = [&app] {
+    LoadContext load = app.Loading();
+    Cmd切替_Click(load);
+  };
+  actions.drop = [&app](const DropData& data) { Form_OLEDragDrop(app, data); };
   window.Attach(&program.app, std::move(actions));
+  // Without OLE the program runs on, without drops.
   program.ole = std::make_unique<OleSession>();
-  if (program.ole->ok()) program.drops = RegisterWindowDrops(program.app, window.Handle());
+  if (program.ole->ok())
+    program.drops = DropTargetRegistration::Register(window.Handle(),
+                                                     [&window](DropData data) { window.QueueDrop(std::move(data)); });
   window.SetVersionCaption(Text(kVersionLabelPrefix) + Text(kVersion));
 
   // 4, 5. Collapsed, both text boxes disabled. 6. Shown, so later messages stand over it.

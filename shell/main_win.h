@@ -5,18 +5,13 @@
 #include <windows.h>
 
 #include <memory>
-#include <type_traits>
 
-#include "dscp/drop_target_win.h"
+#include "common/owners_win.h"
 #include "shell/app.h"
+#include "shell/drop_target_win.h"
 #include "shell/frm_winsock_win.h"
 
 namespace karuvel {
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 // The machine's services for the handlers: the host probe, the file system, chc_dscp.dll.
 class WinHostServices : public HostServices {

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 
+#include "common/owners_win.h"
+
 namespace karuvel {
 
-// The handle of "TKaruvelWndMutex" held for the run; null when Karuvel holds none.
-extern HANDLE lnghMutex;
+// The handle of "TKaruvelWndMutex" held for the run; empty when Karuvel holds none.
+extern UniqueHandle lnghMutex;
 
 // Creates "TKaruvelWndMutex" and keeps its handle, unless another process has it already: then
 // no handle is kept and start-up goes on all the same.

@@ -2,7 +2,7 @@
 
 namespace karuvel {
 
-HANDLE lnghMutex = nullptr;
+UniqueHandle lnghMutex;
 
 namespace {
 
@@ -11,10 +11,9 @@ constexpr char kHostMutexName[] = "TMemoManWndMutex";
 
 // Opens a handle to the named mutex if it exists, and closes it again at once.
 bool MutexExists(const char* name) {
-  const HANDLE handle = OpenMutexA(MUTEX_ALL_ACCESS, TRUE, name);
-  if (handle == nullptr) return false;
-  ReleaseMutex(handle);  // never owned: has no effect, result ignored
-  CloseHandle(handle);
+  const UniqueHandle handle(OpenMutexA(MUTEX_ALL_ACCESS, TRUE, name));
+  if (!handle) return false;
+  ReleaseMutex(handle.Get());  // never owned: has no effect, result ignored
   return true;
 }
 
@@ -22,14 +21,13 @@ bool MutexExists(const char* name) {
 
 void CreateOwnMutex() {
   if (MutexExists(kOwnMutexName)) return;  // another process holds it: keep no handle
-  lnghMutex = CreateMutexA(nullptr, FALSE, kOwnMutexName);
+  lnghMutex.Reset(CreateMutexA(nullptr, FALSE, kOwnMutexName));
 }
 
 void ReleaseOwnMutex() {
-  if (lnghMutex == nullptr) return;
-  ReleaseMutex(lnghMutex);
-  CloseHandle(lnghMutex);
-  lnghMutex = nullptr;  // a second call must not close a handle value the system reused
+  if (!lnghMutex) return;
+  ReleaseMutex(lnghMutex.Get());
+  lnghMutex.Reset();  // emptied, so a second call cannot close a handle value the system reused
 }
 
 int16_t IsZMemoRunning() { return MutexExists(kHostMutexName) ? 1 : 0; }

@@ -48,14 +48,6 @@ class QuietView : public MainView {
   int messages = 0;
 };
 
-class Host : public HostServices {
- public:
-  int16_t IsZMemoRunning() override { return karuvel::IsZMemoRunning(); }
-  const FileSystem& Files() const override { return RealFileSystem(); }
-  DscpLibrary& Dscp() override { return library; }
-  ChcDscpLibrary library;
-};
-
 int Run(const std::wstring& command, bool wait, PROCESS_INFORMATION* out = nullptr) {
   std::wstring line = command;
   STARTUPINFOW si{};
@@ -105,16 +97,17 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < 400 && GetFileAttributesW(ready.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(25);
 
   // One note: the demo's first, with its well-formed UGU as the chosen script.
-  AppState state;
+  NoteTable table;
   const std::wstring script = root + zmemo_demo::kUguOwnDat;
   const std::wstring etag = zmemo_demo::kETagFirst;
-  state.table.intNoteCount = 1;
-  state.table.Notes[0].strETag = Text(etag.begin(), etag.end());
-  state.table.Notes[0].strHistory[0] = Text(script.begin(), script.end());
-  state.table.Notes[0].intHistoryCount = 1;
+  table.intNoteCount = 1;
+  table.Notes[0].strETag = Text(etag.begin(), etag.end());
+  table.Notes[0].strHistory[0] = Text(script.begin(), script.end());
+  table.Notes[0].intHistoryCount = 1;
   QuietView view;
-  Host services;
-  App app{state, view, services};
+  ChcDscpLibrary library;
+  Text sent, received;
+  LoadContext load{table, view, RealFileSystem(), library, [] { return karuvel::IsZMemoRunning(); }, sent, received};
 
   // Loaded here from the stand-in directory (this program does not sit beside it); the switch's
   // own loader then finds it already loaded.
@@ -127,15 +120,15 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<char> reply(kReplyBufferSize);
   for (int i = 0; i < runs + 20; ++i) {  // the first 20 warm up
     double start = NowMs();
-    Cmd切替_Click(app);
+    Cmd切替_Click(load);
     const double switched = NowMs() - start;
     std::fill(reply.begin(), reply.end(), '\0');
     start = NowMs();
     send("127.0.0.1", "LOAD DSCP/1.3\r\nTargetETag: x\r\nScript: y\r\n\r\n", reply.data());
-    const double sent = NowMs() - start;
+    const double bare = NowMs() - start;
     if (i >= 20) {
       switches.push_back(switched);
-      sends.push_back(sent);
+      sends.push_back(bare);
     }
   }
   const bool answered = view.reply.rfind(u"DSCP/1.3 200 OK", 0) == 0 && view.messages == 0;

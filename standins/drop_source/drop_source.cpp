@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "dscp/com_object_win.h"
+#include "shell/com_object_win.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dscp/drop_handlers.h"
+#include "shell/handlers.h"
 #include "fake_app.h"
 
 namespace karuvel {
@@ -29,9 +29,7 @@ struct DropRig : FakeApp {
     host.dscp.reply = "OK";
   }
   void Drop(const std::vector<Text>& files) {
-    uint32_t effect = 7;
-    RegisterDroppedScript(app, DropData{files}, effect, 1, 0, 10.0f, 20.0f);
-    EXPECT_EQ(effect, 7u);
+    Form_OLEDragDrop(app, DropData{files});
   }
 };
 
@@ -113,23 +111,6 @@ TEST(DropRegistration, RefusedFileShowsItsMessageAndKeepsEarlierTexts) {
     EXPECT_EQ(rig.view.Reply(), u"reply");
     EXPECT_EQ(rig.view.Request(), u"request");
     EXPECT_EQ(rig.host.dscp.calls, 0);
-  }
-}
-
-TEST(DropRegistration, EveryDropHandlerForwardsTheSameDrop) {
-  const std::vector<DropHandler> handlers = {
-      Form_OLEDragDrop,   Cbo切替対象_OLEDragDrop, Cbo切替スクリプト_OLEDragDrop, Cmd切替_OLEDragDrop,
-      Cmd再読み込み_OLEDragDrop, Cmd詳細_OLEDragDrop, Cmd終了_OLEDragDrop, Fraパネル_OLEDragDrop,
-      Frame1_OLEDragDrop, Frame2_OLEDragDrop,   Frame3_OLEDragDrop,       Frame4_OLEDragDrop,
-      Label1_OLEDragDrop, Label2_OLEDragDrop,   Label3_OLEDragDrop,       LblVersion_OLEDragDrop,
-      Text1_OLEDragDrop,  Text2_OLEDragDrop};
-  for (size_t i = 0; i < handlers.size(); ++i) {
-    SCOPED_TRACE(i);
-    DropRig rig;
-    uint32_t effect = 1;
-    handlers[i](rig.app, DropData{{kGood}}, effect, 1, 0, 0.0f, 0.0f);
-    ASSERT_EQ(rig.host.dscp.requests.size(), 1u);
-    EXPECT_EQ(rig.host.dscp.requests[0].substr(0, 31), "LOAD DSCP/1.3\r\nTargetETag: E1\r\n");
   }
 }
 

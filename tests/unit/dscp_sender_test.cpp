@@ -18,7 +18,7 @@ using fakes::U8;
 TEST(DscpSender, ReplyWithoutANulIsTheWholeBufferAndNeverBeyond) {
   FakeApp rig;
   rig.host.dscp.reply = std::string(kReplyBufferSize, 'x');
-  SendDscpRequest(rig.app);
+  SendDscpRequest(rig.load);
   EXPECT_EQ(rig.state.strReceiveText, Text(kReplyBufferSize, u'x'));
   EXPECT_EQ(rig.view.Reply(), Text(kReplyBufferSize, u'x'));
   EXPECT_TRUE(rig.view.messages.empty());
@@ -30,7 +30,7 @@ TEST(DscpSender, OnlyMinusOneShowsTheNoCommandMessageAndTheReplyStillFollows) {
     FakeApp rig;
     rig.host.dscp.reply = "why";
     rig.host.dscp.result = result;
-    SendDscpRequest(rig.app);
+    SendDscpRequest(rig.load);
     if (result == -1) {
       ASSERT_GE(rig.view.log.size(), 2u);
       EXPECT_EQ(rig.view.log[rig.view.log.size() - 2], "message コマンドが指定されていません。");
@@ -45,9 +45,9 @@ TEST(DscpSender, SendsTheRequestInTheAnsiCodePageToLoopbackWithAFreshZeroBuffer)
   FakeApp rig;
   rig.state.strSendText = u"LOAD DSCP/1.3\r\nScript: C:\\ソフト\\表.ugu\r\n\r\n";
   rig.host.dscp.reply = std::string(300, 'z');
-  SendDscpRequest(rig.app);
+  SendDscpRequest(rig.load);
   rig.host.dscp.reply = "a";
-  SendDscpRequest(rig.app);  // the second send must not see the first reply's bytes
+  SendDscpRequest(rig.load);  // the second send must not see the first reply's bytes
   ASSERT_EQ(rig.host.dscp.requests.size(), 2u);
   EXPECT_EQ(rig.host.dscp.hosts[1], "127.0.0.1");
   EXPECT_EQ(rig.host.dscp.requests[1], "LOAD DSCP/1.3\r\nScript: C:\\\x83\x5C\x83t\x83g\\\x95\x5C.ugu\r\n\r\n");
@@ -60,7 +60,7 @@ TEST(DscpSender, WaitCursorIsUpOnlyWhileTheLibraryBlocks) {
   FakeApp rig;
   bool busyDuringSend = false;
   rig.host.dscp.onSend = [&] { busyDuringSend = rig.view.busy; };
-  SendDscpRequest(rig.app);
+  SendDscpRequest(rig.load);
   EXPECT_TRUE(busyDuringSend);
   EXPECT_FALSE(rig.view.busy);
 }
@@ -69,7 +69,7 @@ TEST(DscpSender, MissingLibraryIsReportedByNameAndNothingIsShownAsReply) {
   FakeApp rig;
   rig.host.dscp.loaded = false;
   rig.state.strReceiveText = u"old";
-  SendDscpRequest(rig.app);
+  SendDscpRequest(rig.load);
   EXPECT_EQ(rig.view.messages, std::vector<Text>{u"DSCP通信ライブラリを読み込めません。\r『chc_dscp.dll』"});
   EXPECT_EQ(rig.state.strReceiveText, u"");
   EXPECT_FALSE(rig.view.busy);

@@ -37,7 +37,7 @@ TEST(ScriptSwitch, SendsTheFourLineLoadRequestAndShowsRequestAndReply) {
     for (Button b : {Button::Switch, Button::Reload, Button::Exit, Button::Details})
       buttonsDuringSend.push_back(rig.view.IsButtonEnabled(b));
   };
-  Cmd切替_Click(rig.app);
+  Cmd切替_Click(rig.load);
 
   const Text request = u"LOAD DSCP/1.3\r\nTargetETag: E1\r\nScript: C:\\S\\a b\\ソフト表.ugu\r\n\r\n";
   EXPECT_EQ(rig.state.strSendText, request);
@@ -54,7 +54,7 @@ TEST(ScriptSwitch, SendsTheFourLineLoadRequestAndShowsRequestAndReply) {
 TEST(ScriptSwitch, ZMemoNotRunningShowsOnlyItsMessage) {
   SwitchRig rig;
   rig.host.running = 0;
-  Cmd切替_Click(rig.app);
+  Cmd切替_Click(rig.load);
   EXPECT_EQ(rig.view.log, std::vector<std::string>{"message ZMemoが起動されていません。"});
   EXPECT_EQ(rig.host.dscp.calls, 0);
 }
@@ -67,8 +67,8 @@ TEST(ScriptSwitch, IndicesOutsideTheTableDoNothingSilently) {
     rig.state.strSendText = u"earlier";
     rig.view.Choose(List::Target, note);
     rig.view.Choose(List::Script, script);
-    EXPECT_EQ(SwitchScript(rig.app, static_cast<int16_t>(note), static_cast<int16_t>(script)), -9);
-    Cmd切替_Click(rig.app);
+    EXPECT_EQ(SwitchScript(rig.load, static_cast<int16_t>(note), static_cast<int16_t>(script)), -9);
+    Cmd切替_Click(rig.load);
     EXPECT_EQ(rig.view.log, (std::vector<std::string>{"Cmd切替 off", "Cmd再読み込み off", "Cmd終了 off", "Cmd切替 on",
                                                       "Cmd再読み込み on", "Cmd終了 on"}));
     EXPECT_EQ(rig.state.strSendText, u"earlier");
@@ -86,7 +86,7 @@ TEST(ScriptSwitch, FailedPackageCheckShowsItsMessageAndSendsNothing) {
     rig.state.strSendText = u"earlier";
     rig.view.texts[0] = u"reply before";
     rig.view.Choose(List::Script, script);
-    Cmd切替_Click(rig.app);
+    Cmd切替_Click(rig.load);
     EXPECT_EQ(rig.view.messages, std::vector<Text>{message});
     EXPECT_EQ(rig.state.strSendText, u"earlier");
     EXPECT_EQ(rig.view.Reply(), u"reply before");

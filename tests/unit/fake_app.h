@@ -209,6 +209,7 @@ struct FakeApp {
   FakeView view;
   FakeHost host;
   App app{state, view, host};
+  LoadContext load{app.Loading()};  // what a switch or a drop works on
 
   // Adds a note with its ETag and history; returns its index.
   int AddNote(const Text& etag, const std::vector<Text>& history) {

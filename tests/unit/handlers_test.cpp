@@ -42,7 +42,7 @@ TEST(Handlers, ChoosingANoteEmptiesTheTextsAndRefillsItsScripts) {
   FakeApp f;
   f.state.strUserDir = u"D:\\";
   f.host.files.files[u"D:\\memo.ini"] = kTwoNotes;
-  ReloadNoteList(f.app);
+  Cmd再読み込み_Click(f.app);
   f.view.Request() = u"LOAD";
   f.view.Reply() = u"200 OK";
   f.view.log.clear();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fake_app.h"
+#include "shell/handlers.h"
 
 namespace karuvel {
 namespace {
@@ -39,7 +40,7 @@ class NoteListsTest : public ::testing::Test {
 
 TEST_F(NoteListsTest, ReloadListsEnabledNotesInFileOrderAndRunsTheFirstOnesChoiceNested) {
   Write(kThreeNotes);
-  ReloadNoteList(f.app);
+  Cmd再読み込み_Click(f.app);
   // Notes filled, first chosen, then the choice's handling: texts emptied, the first note's
   // history refilled with its current script added last and chosen; no message.
   const std::vector<std::string> expected = {
@@ -52,7 +53,7 @@ TEST_F(NoteListsTest, ReloadListsEnabledNotesInFileOrderAndRunsTheFirstOnesChoic
 
 TEST_F(NoteListsTest, ScriptListFollowsTheChosenNote) {
   Write(kThreeNotes);
-  ReloadNoteList(f.app);
+  Cmd再読み込み_Click(f.app);
 
   struct Case {
     int16_t note;
@@ -65,7 +66,7 @@ TEST_F(NoteListsTest, ScriptListFollowsTheChosenNote) {
       {0, {u"C:\\S\\a.ugu", u"C:\\S\\b.psn", u"C:\\S\\c.ugu"}, 2},
   };
   for (const Case& c : cases) {
-    FillScriptList(f.app, c.note);
+    FillScriptList(f.state.table, f.view, c.note);
     EXPECT_EQ(f.view.Entries(List::Script), c.scripts) << "note " << c.note;
     EXPECT_EQ(f.view.ListSelected(List::Script), c.chosen) << "note " << c.note;
   }
@@ -76,17 +77,17 @@ TEST_F(NoteListsTest, CurrentScriptIsMatchedExactly) {
         "3_WatermarkHistory-000=C:\\S\\A.ugu\r\n"
         "3_WatermarkHistory-001=C:\\S\\a.ugu\r\n"
         "3_ScriptFileName=C:\\S\\a.ugu\r\n");
-  ReloadNoteList(f.app);
+  Cmd再読み込み_Click(f.app);
   EXPECT_EQ(f.view.Entries(List::Script).size(), 2u);
   EXPECT_EQ(f.view.ListSelected(List::Script), 1);
 }
 
 TEST_F(NoteListsTest, IndexOutsideTheValidNotesLeavesTheScriptListAlone) {
   Write(kThreeNotes);
-  ReloadNoteList(f.app);
+  Cmd再読み込み_Click(f.app);
   const std::vector<Text> before = f.view.Entries(List::Script);
   for (int16_t index : {int16_t{-1}, int16_t{3}, int16_t{100}, int16_t{101}, int16_t{32767}}) {
-    FillScriptList(f.app, index);
+    FillScriptList(f.state.table, f.view, index);
     EXPECT_EQ(f.view.Entries(List::Script), before) << index;
     EXPECT_EQ(f.view.ListSelected(List::Script), 2) << index;
   }

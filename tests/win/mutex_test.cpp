@@ -85,26 +85,26 @@ TEST(HostProbe, MutexNamesAreCaseSensitive) {
 }
 
 TEST(OwnMutex, HeldElsewhereMeansNoHandleHere) {
-  ASSERT_EQ(lnghMutex, nullptr);
+  ASSERT_EQ(lnghMutex.Get(), nullptr);
   Holder other("TKaruvelWndMutex");
   ASSERT_TRUE(other.holding());
   CreateOwnMutex();
-  EXPECT_EQ(lnghMutex, nullptr);
+  EXPECT_EQ(lnghMutex.Get(), nullptr);
   ReleaseOwnMutex();
-  EXPECT_EQ(lnghMutex, nullptr);
+  EXPECT_EQ(lnghMutex.Get(), nullptr);
   EXPECT_TRUE(MutexExistsHere("TKaruvelWndMutex"));  // releasing did not touch the other's mutex
   other.End();
   EXPECT_FALSE(MutexExistsHere("TKaruvelWndMutex"));
 }
 
 TEST(OwnMutex, OthersSeeItUntilReleased) {
-  ASSERT_EQ(lnghMutex, nullptr);
+  ASSERT_EQ(lnghMutex.Get(), nullptr);
   ASSERT_EQ(ProbeFromAnotherProcess("TKaruvelWndMutex"), 0);
   CreateOwnMutex();
-  ASSERT_NE(lnghMutex, nullptr);
+  ASSERT_NE(lnghMutex.Get(), nullptr);
   EXPECT_EQ(ProbeFromAnotherProcess("TKaruvelWndMutex"), 1);
   ReleaseOwnMutex();
-  EXPECT_EQ(lnghMutex, nullptr);
+  EXPECT_EQ(lnghMutex.Get(), nullptr);
   EXPECT_EQ(ProbeFromAnotherProcess("TKaruvelWndMutex"), 0);
   ReleaseOwnMutex();  // a second release does nothing
   EXPECT_EQ(ProbeFromAnotherProcess("TKaruvelWndMutex"), 0);

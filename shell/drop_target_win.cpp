@@ -1,6 +1,7 @@
-#include "dscp/drop_target_win.h"
+#include "shell/drop_target_win.h"
 
-#include "dscp/com_object_win.h"
+#include "common/owners_win.h"
+#include "shell/com_object_win.h"
 
 #include <shellapi.h>
 
@@ -22,12 +23,11 @@ class DropTarget final : public ComObject<IDropTarget, IID_IDropTarget> {
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override { return Accept(effect, false); }
   HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override {
+  // Keeps the names and answers at once: whatever the drop causes runs later, so the drag source
+  // is never held by a message box or a request.
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
     Accept(effect, true);
-    DWORD chosen = effect ? *effect : DROPEFFECT_NONE;
-    const DropData dropped = ReadDroppedFiles(data);
-    onDrop_(dropped, POINT{pt.x, pt.y}, keyState, chosen);
-    if (effect) *effect = chosen;
+    onDrop_(ReadDroppedFiles(data));
     return S_OK;
   }
 
@@ -49,31 +49,16 @@ class DropTarget final : public ComObject<IDropTarget, IID_IDropTarget> {
   DropCallback onDrop_;
 };
 
-// Owns a medium from IDataObject::GetData.
-class Medium {
- public:
-  STGMEDIUM* get() { return &medium_; }
-  void Hold() { held_ = true; }
-  ~Medium() {
-    if (held_) ReleaseStgMedium(&medium_);
-  }
-
- private:
-  STGMEDIUM medium_{};
-  bool held_ = false;
-};
-
 }  // namespace
 
 DropData ReadDroppedFiles(IDataObject* data) {
   DropData dropped;
   if (data == nullptr) return dropped;
   FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  Medium medium;
-  if (FAILED(data->GetData(&format, medium.get()))) return dropped;
-  medium.Hold();
-  if (medium.get()->tymed != TYMED_HGLOBAL || medium.get()->hGlobal == nullptr) return dropped;
-  const auto drop = static_cast<HDROP>(medium.get()->hGlobal);  // DragQueryFileW locks it itself
+  UniqueMedium medium;
+  if (!medium.From(data, format)) return dropped;
+  if (medium.Get().tymed != TYMED_HGLOBAL || medium.Get().hGlobal == nullptr) return dropped;
+  const auto drop = static_cast<HDROP>(medium.Get().hGlobal);  // DragQueryFileW locks it itself
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
     const UINT length = DragQueryFileW(drop, i, nullptr, 0);
@@ -84,16 +69,6 @@ DropData ReadDroppedFiles(IDataObject* data) {
     dropped.files.emplace_back(name.begin(), name.end());
   }
   return dropped;
-}
-
-int16_t DropButton(DWORD keyState) {
-  return static_cast<int16_t>(((keyState & MK_LBUTTON) ? 1 : 0) | ((keyState & MK_RBUTTON) ? 2 : 0) |
-                              ((keyState & MK_MBUTTON) ? 4 : 0));
-}
-
-int16_t DropShift(DWORD keyState) {
-  return static_cast<int16_t>(((keyState & MK_SHIFT) ? 1 : 0) | ((keyState & MK_CONTROL) ? 2 : 0) |
-                              ((keyState & MK_ALT) ? 4 : 0));
 }
 
 std::unique_ptr<DropTargetRegistration> DropTargetRegistration::Register(HWND window, DropCallback onDrop) {

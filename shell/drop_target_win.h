@@ -27,9 +27,9 @@ class OleSession {
   bool ok_;
 };
 
-// A drop: its files, the cursor in screen coordinates, the mouse and key state (MK_* flags) and
-// the effect that will be reported to the source, which the callback may change.
-using DropCallback = std::function<void(const DropData& data, POINT screen, DWORD keyState, DWORD& effect)>;
+// Runs inside IDropTarget::Drop, while the drag source waits for its answer: it must only keep
+// the files and return.
+using DropCallback = std::function<void(DropData data)>;
 
 class DropTargetRegistration {
  public:
@@ -46,10 +46,5 @@ class DropTargetRegistration {
 
 // The full paths of CF_HDROP in `data`; empty when it carries none. Empty names are left out.
 DropData ReadDroppedFiles(IDataObject* data);
-
-// Button and Shift of a drop event from its MK_* key state: 1 left, 2 right, 4 middle; 1 Shift,
-// 2 Ctrl, 4 Alt.
-int16_t DropButton(DWORD keyState);
-int16_t DropShift(DWORD keyState);
 
 }  // namespace karuvel

@@ -1,0 +1,136 @@
+#include "shell/window_classes_win.h"
+
+#include "common/dpi.h"
+
+namespace karuvel {
+
+namespace {
+
+// Rectangle of a window in its parent's client coordinates.
+RECT RectInParent(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+HFONT FontOf(HWND hwnd) { return reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, kFontSlot)); }
+
+// The container paints what lies beneath before its children paint, so labels never erase.
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETFONT:
+      SetWindowLongPtrW(hwnd, kFontSlot, static_cast<LONG_PTR>(wParam));
+      if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return GetWindowLongPtrW(hwnd, kFontSlot);
+    case WM_SETTEXT: {
+      const LRESULT done = DefWindowProcW(hwnd, message, wParam, lParam);
+      // The old text is gone only when the container paints beneath again.
+      const RECT r = RectInParent(hwnd);
+      InvalidateRect(GetParent(hwnd), &r, TRUE);
+      return done;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      wchar_t text[256];
+      const int length = GetWindowTextW(hwnd, text, 256);
+      if (length > 0) {
+        HGDIOBJ old = SelectObject(dc, FontOf(hwnd));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, static_cast<COLORREF>(GetWindowLongPtrW(hwnd, kColourSlot)));
+        RECT r;
+        GetClientRect(hwnd, &r);
+        DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, old);
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void PaintFrame(HWND hwnd, HDC dc) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  FillRect(dc, &r, reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND)));
+  wchar_t caption[64];
+  const int length = GetWindowTextW(hwnd, caption, 64);
+  HGDIOBJ old = SelectObject(dc, FontOf(hwnd));
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc, &metrics);
+  RECT edge = r;
+  if (length > 0) edge.top += metrics.tmHeight / 2;
+  DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+  if (length > 0) {
+    constexpr int kCaptionIndentTwips = 105;
+    SetBkColor(dc, kWindowBackground);
+    SetBkMode(dc, OPAQUE);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    TextOutW(dc, TwipsToPixels(kCaptionIndentTwips, GetDeviceCaps(dc, LOGPIXELSX)), 0, caption, length);
+  }
+  SelectObject(dc, old);
+}
+
+// Frames contain their controls: they hand their children's notifications up to the window.
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETFONT:
+      SetWindowLongPtrW(hwnd, kFontSlot, static_cast<LONG_PTR>(wParam));
+      return 0;
+    case WM_GETFONT:
+      return GetWindowLongPtrW(hwnd, kFontSlot);
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+      return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      PaintFrame(hwnd, dc);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintFrame(hwnd, reinterpret_cast<HDC>(wParam));
+      return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+DWORD RegisterControlClasses(HINSTANCE instance, HBRUSH background) {
+  WNDCLASSEXW frame{};
+  frame.cbSize = sizeof frame;
+  frame.lpfnWndProc = FrameProc;
+  frame.cbWndExtra = kFrameExtraBytes;
+  frame.hInstance = instance;
+  frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  frame.hbrBackground = background;
+  frame.lpszClassName = kFrameClass;
+  if (!RegisterClassExW(&frame)) return GetLastError();
+
+  WNDCLASSEXW label = frame;
+  label.lpfnWndProc = LabelProc;
+  label.cbWndExtra = kLabelExtraBytes;
+  label.hbrBackground = nullptr;
+  label.lpszClassName = kLabelClass;
+  if (!RegisterClassExW(&label)) return GetLastError();
+  return 0;
+}
+
+void UnregisterControlClasses(HINSTANCE instance) {
+  UnregisterClassW(kFrameClass, instance);
+  UnregisterClassW(kLabelClass, instance);
+}
+
+}  // namespace karuvel

@@ -1,0 +1,26 @@
+// The window's own control classes: frames that contain controls and draw a group border with a
+// caption, and labels that draw only their text, so what lies beneath shows through.
+#pragma once
+
+#include <windows.h>
+
+namespace karuvel {
+
+constexpr wchar_t kFrameClass[] = L"KaruvelFrame";
+constexpr wchar_t kLabelClass[] = L"KaruvelLabel";
+
+// The window's background, beneath the frames and labels too.
+constexpr COLORREF kWindowBackground = RGB(224, 224, 224);
+
+// Window-extra slots: both classes keep their font; labels also keep their text colour.
+constexpr int kFontSlot = 0;
+constexpr int kColourSlot = sizeof(LONG_PTR);
+constexpr int kFrameExtraBytes = sizeof(LONG_PTR);
+constexpr int kLabelExtraBytes = 2 * sizeof(LONG_PTR);
+
+// Registers both classes with `background` as the frames' brush; the error code when the system
+// refuses, 0 when done.
+DWORD RegisterControlClasses(HINSTANCE instance, HBRUSH background);
+void UnregisterControlClasses(HINSTANCE instance);
+
+}  // namespace karuvel
