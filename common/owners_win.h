@@ -86,6 +86,21 @@ using UniqueKey = UniqueOwner<owner_traits::Key>;
 using UniqueModule = UniqueOwner<owner_traits::Module>;
 using UniqueGdiObject = UniqueOwner<owner_traits::GdiObject>;
 
+// The screen's device context, for measuring; released when it goes.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  ~ScreenDc() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
 // A medium filled in by IDataObject::GetData, released once.
 class UniqueMedium {
  public:

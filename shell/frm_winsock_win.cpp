@@ -17,11 +17,11 @@ constexpr COLORREF kShapeFill = RGB(192, 192, 192);
 constexpr int kOuterWidthTwips = 6240;
 constexpr int kDropDownListTwips = 2400;  // room for the open list below a drop-down
 
-// A ListName is a plain static placed just before the list it names, so that assistive technology
-// reads it as the list's name.
 // Posted for each drop kept by QueueDrop.
 constexpr UINT kDropQueued = WM_APP + 1;
 
+// A ListName is a plain static placed just before the list it names, so that assistive technology
+// reads it as the list's name.
 enum class Kind { Frame, Button, DropDown, Label, ListName, TextBox, Shape };
 enum class Face { Main, Version, Title };
 
@@ -88,10 +88,9 @@ bool FontExists(const wchar_t* face, BYTE charset) {
   LOGFONTW wanted{};
   wanted.lfCharSet = charset;
   lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
-  HDC screen = GetDC(nullptr);
+  const ScreenDc screen;
   bool found = false;
-  EnumFontFamiliesExW(screen, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, screen);
+  EnumFontFamiliesExW(screen.Get(), &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 
@@ -139,9 +138,7 @@ FrmWinSock::~FrmWinSock() {
 int FrmWinSock::Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
 DWORD FrmWinSock::Load(HINSTANCE instance) {
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  dpi_ = GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY);
   if (dpi_ <= 0) dpi_ = 96;
 
   background_.Reset(CreateSolidBrush(kWindowBackground));

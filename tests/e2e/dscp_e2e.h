@@ -37,7 +37,7 @@ class ZMemoHost : public StandinHost {
 int UseFreshPort();
 
 // A drop made by drop_source.exe at the centre of `target` (or at a screen point), running in the
-// background: a message box opened by the drop keeps it waiting.
+// background; Wait tells when the source has its answer.
 class Drop {
  public:
   Drop(HWND target, const std::vector<std::wstring>& files);
