@@ -9,19 +9,24 @@ namespace {
 constexpr char kOwnMutexName[] = "TKaruvelWndMutex";
 constexpr char kHostMutexName[] = "TMemoManWndMutex";
 
-// Opens a handle to the named mutex if it exists, and closes it again at once.
-bool MutexExists(const char* name) {
+enum class Probe { kAbsent, kOpened, kRefused };
+
+// Opens a handle to the named mutex if it can, and closes it again at once. kRefused: the mutex
+// exists but its DACL refuses MUTEX_ALL_ACCESS, as when its owner runs elevated.
+Probe ProbeMutex(const char* name) {
   const HANDLE handle = OpenMutexA(MUTEX_ALL_ACCESS, TRUE, name);
-  if (handle == nullptr) return false;
+  if (handle == nullptr) return GetLastError() == ERROR_ACCESS_DENIED ? Probe::kRefused : Probe::kAbsent;
   ReleaseMutex(handle);  // never owned: has no effect, result ignored
   CloseHandle(handle);
-  return true;
+  return Probe::kOpened;
 }
 
 }  // namespace
 
 void CreateOwnMutex() {
-  if (MutexExists(kOwnMutexName)) return;  // another process holds it: keep no handle
+  // Only an opened mutex counts here. One that refuses us is left to CreateMutexA, which then
+  // fails the same way, so Karuvel holds no handle either way.
+  if (ProbeMutex(kOwnMutexName) == Probe::kOpened) return;  // another process holds it: keep no handle
   lnghMutex = CreateMutexA(nullptr, FALSE, kOwnMutexName);
 }
 
@@ -32,6 +37,7 @@ void ReleaseOwnMutex() {
   lnghMutex = nullptr;  // a second call must not close a handle value the system reused
 }
 
-int16_t IsZMemoRunning() { return MutexExists(kHostMutexName) ? 1 : 0; }
+// A mutex that refuses us still shows that ZMemo runs: elevated, it answers all the same.
+int16_t IsZMemoRunning() { return ProbeMutex(kHostMutexName) == Probe::kAbsent ? 0 : 1; }
 
 }  // namespace karuvel

@@ -13,10 +13,14 @@
 //     --silent-ms N     read the request, then wait N ms before answering
 //     --exit-after N    end after N requests
 //     --no-mutex        do not hold the mutex
+//     --guarded-mutex   hold the mutex with a DACL that grants everyone only SYNCHRONIZE, as
+//                       ZMemo run elevated or under another account does: opening it with
+//                       MUTEX_ALL_ACCESS fails with ERROR_ACCESS_DENIED
 //   zmemo_host install-demo ROOT     write the registry value Root, memo.ini and script packages
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -180,6 +184,7 @@ struct Options {
   int silentMs = 0;
   int exitAfter = 0;
   bool mutex = true;
+  bool guardedMutex = false;
 };
 
 std::string ReplyFor(const std::string& request, const Options& options, const MemoIni& memo) {
@@ -212,8 +217,26 @@ struct SocketCloser {
   }
 };
 
+// ZMemo's mutex; with `guarded`, refusing every right but SYNCHRONIZE to everyone (the owner's
+// implicit READ_CONTROL and WRITE_DAC still fall short of MUTEX_ALL_ACCESS).
+UniqueHandle HoldMutex(bool guarded) {
+  if (!guarded) return UniqueHandle(CreateMutexA(nullptr, FALSE, "TMemoManWndMutex"));
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100000;;;WD)", SDDL_REVISION_1, &sd,
+                                                            nullptr))
+    return nullptr;
+  SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+  UniqueHandle mutex(CreateMutexA(&sa, FALSE, "TMemoManWndMutex"));
+  LocalFree(sd);
+  return mutex;
+}
+
 int Serve(const Options& options) {
-  UniqueHandle mutex(options.mutex ? CreateMutexA(nullptr, FALSE, "TMemoManWndMutex") : nullptr);
+  UniqueHandle mutex(options.mutex ? HoldMutex(options.guardedMutex) : nullptr);
+  if (options.mutex && !mutex) {
+    std::fprintf(stderr, "zmemo_host: cannot create the mutex\n");
+    return 3;
+  }
   WSADATA wsa;
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return 3;
   SocketCloser listener{socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)};
@@ -351,6 +374,8 @@ int wmain(int argc, wchar_t** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == L"--no-mutex") {
       options.mutex = false;
+    } else if (arg == L"--guarded-mutex") {
+      options.guardedMutex = true;
     } else if (!hasValue) {
       return Usage();
     } else if (arg == L"--port") {
