@@ -16,6 +16,9 @@
 //     --guarded-mutex   hold the mutex with a DACL that grants everyone only SYNCHRONIZE, as
 //                       ZMemo run elevated or under another account does: opening it with
 //                       MUTEX_ALL_ACCESS fails with ERROR_ACCESS_DENIED
+//     --hold-event NAME after reading (and logging) a request, answer it only once the named
+//                       auto-reset event is set: each SetEvent lets one reply go. Either side may
+//                       create the event. Bounded at 60 s so a host nobody releases still ends.
 //   zmemo_host install-demo ROOT     write the registry value Root, memo.ini and script packages
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -185,6 +188,7 @@ struct Options {
   int exitAfter = 0;
   bool mutex = true;
   bool guardedMutex = false;
+  std::wstring holdEvent;
 };
 
 std::string ReplyFor(const std::string& request, const Options& options, const MemoIni& memo) {
@@ -237,6 +241,12 @@ int Serve(const Options& options) {
     std::fprintf(stderr, "zmemo_host: cannot create the mutex\n");
     return 3;
   }
+  UniqueHandle hold(options.holdEvent.empty() ? nullptr
+                                              : CreateEventW(nullptr, FALSE, FALSE, options.holdEvent.c_str()));
+  if (!options.holdEvent.empty() && !hold) {
+    std::fprintf(stderr, "zmemo_host: cannot open the hold event\n");
+    return 3;
+  }
   WSADATA wsa;
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return 3;
   SocketCloser listener{socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)};
@@ -266,6 +276,7 @@ int Serve(const Options& options) {
     if (!options.log.empty())
       WriteWholeFile(options.log, "REQUEST " + std::to_string(request.size()) + "\r\n" + request + "\r\n", true);
     if (options.silentMs > 0) Sleep(static_cast<DWORD>(options.silentMs));
+    if (hold) WaitForSingleObject(hold.get(), 60000);
     const std::string reply = ReplyFor(request, options, memo);
     size_t sent = 0;
     while (sent < reply.size()) {
@@ -398,6 +409,8 @@ int wmain(int argc, wchar_t** argv) {
       for (int k = 0; k < n; ++k) options.reply.push_back(static_cast<char>('a' + k % 26));
     } else if (arg == L"--silent-ms") {
       options.silentMs = _wtoi(argv[++i]);
+    } else if (arg == L"--hold-event") {
+      options.holdEvent = argv[++i];
     } else if (arg == L"--exit-after") {
       options.exitAfter = _wtoi(argv[++i]);
     } else {
