@@ -20,7 +20,8 @@ void CreateOwnMutex();
 // Closes the handle kept by CreateOwnMutex; nothing when none is held.
 void ReleaseOwnMutex();
 
-// 1 when "TMemoManWndMutex" can be opened (ZMemo runs), 0 otherwise. Keeps no handle.
+// 1 when "TMemoManWndMutex" exists (ZMemo runs): it opens, or it refuses our access because ZMemo
+// runs elevated. 0 otherwise. Keeps no handle.
 int16_t IsZMemoRunning();
 
 }  // namespace karuvel

@@ -9,18 +9,23 @@ namespace {
 constexpr char kOwnMutexName[] = "TKaruvelWndMutex";
 constexpr char kHostMutexName[] = "TMemoManWndMutex";
 
-// Opens a handle to the named mutex if it exists, and closes it again at once.
-bool MutexExists(const char* name) {
+enum class Probe { kAbsent, kOpened, kRefused };
+
+// Opens a handle to the named mutex if it can, and closes it again at once. kRefused: the mutex
+// exists but its DACL refuses MUTEX_ALL_ACCESS, as when its owner runs elevated.
+Probe ProbeMutex(const char* name) {
   const UniqueHandle handle(OpenMutexA(MUTEX_ALL_ACCESS, TRUE, name));
-  if (!handle) return false;
+  if (!handle) return GetLastError() == ERROR_ACCESS_DENIED ? Probe::kRefused : Probe::kAbsent;
   ReleaseMutex(handle.Get());  // never owned: has no effect, result ignored
-  return true;
+  return Probe::kOpened;
 }
 
 }  // namespace
 
 void CreateOwnMutex() {
-  if (MutexExists(kOwnMutexName)) return;  // another process holds it: keep no handle
+  // Only an opened mutex counts here. One that refuses us is left to CreateMutexA, which then
+  // fails the same way, so Karuvel holds no handle either way.
+  if (ProbeMutex(kOwnMutexName) == Probe::kOpened) return;  // another process holds it: keep no handle
   lnghMutex.Reset(CreateMutexA(nullptr, FALSE, kOwnMutexName));
 }
 
@@ -30,6 +35,7 @@ void ReleaseOwnMutex() {
   lnghMutex.Reset();  // emptied, so a second call cannot close a handle value the system reused
 }
 
-int16_t IsZMemoRunning() { return MutexExists(kHostMutexName) ? 1 : 0; }
+// A mutex that refuses us still shows that ZMemo runs: elevated, it answers all the same.
+int16_t IsZMemoRunning() { return ProbeMutex(kHostMutexName) == Probe::kAbsent ? 0 : 1; }
 
 }  // namespace karuvel

@@ -13,10 +13,17 @@
 //     --silent-ms N     read the request, then wait N ms before answering
 //     --exit-after N    end after N requests
 //     --no-mutex        do not hold the mutex
+//     --guarded-mutex   hold the mutex with a DACL that grants everyone only SYNCHRONIZE, as
+//                       ZMemo run elevated or under another account does: opening it with
+//                       MUTEX_ALL_ACCESS fails with ERROR_ACCESS_DENIED
+//     --hold-event NAME after reading (and logging) a request, answer it only once the named
+//                       auto-reset event is set: each SetEvent lets one reply go. Either side may
+//                       create the event. Bounded at 60 s so a host nobody releases still ends.
 //   zmemo_host install-demo ROOT     write the registry value Root, memo.ini and script packages
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -180,6 +187,8 @@ struct Options {
   int silentMs = 0;
   int exitAfter = 0;
   bool mutex = true;
+  bool guardedMutex = false;
+  std::wstring holdEvent;
 };
 
 std::string ReplyFor(const std::string& request, const Options& options, const MemoIni& memo) {
@@ -212,8 +221,32 @@ struct SocketCloser {
   }
 };
 
+// ZMemo's mutex; with `guarded`, refusing every right but SYNCHRONIZE to everyone (the owner's
+// implicit READ_CONTROL and WRITE_DAC still fall short of MUTEX_ALL_ACCESS).
+UniqueHandle HoldMutex(bool guarded) {
+  if (!guarded) return UniqueHandle(CreateMutexA(nullptr, FALSE, "TMemoManWndMutex"));
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100000;;;WD)", SDDL_REVISION_1, &sd,
+                                                            nullptr))
+    return nullptr;
+  SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+  UniqueHandle mutex(CreateMutexA(&sa, FALSE, "TMemoManWndMutex"));
+  LocalFree(sd);
+  return mutex;
+}
+
 int Serve(const Options& options) {
-  UniqueHandle mutex(options.mutex ? CreateMutexA(nullptr, FALSE, "TMemoManWndMutex") : nullptr);
+  UniqueHandle mutex(options.mutex ? HoldMutex(options.guardedMutex) : nullptr);
+  if (options.mutex && !mutex) {
+    std::fprintf(stderr, "zmemo_host: cannot create the mutex\n");
+    return 3;
+  }
+  UniqueHandle hold(options.holdEvent.empty() ? nullptr
+                                              : CreateEventW(nullptr, FALSE, FALSE, options.holdEvent.c_str()));
+  if (!options.holdEvent.empty() && !hold) {
+    std::fprintf(stderr, "zmemo_host: cannot open the hold event\n");
+    return 3;
+  }
   WSADATA wsa;
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return 3;
   SocketCloser listener{socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)};
@@ -243,6 +276,7 @@ int Serve(const Options& options) {
     if (!options.log.empty())
       WriteWholeFile(options.log, "REQUEST " + std::to_string(request.size()) + "\r\n" + request + "\r\n", true);
     if (options.silentMs > 0) Sleep(static_cast<DWORD>(options.silentMs));
+    if (hold) WaitForSingleObject(hold.get(), 60000);
     const std::string reply = ReplyFor(request, options, memo);
     size_t sent = 0;
     while (sent < reply.size()) {
@@ -351,6 +385,8 @@ int wmain(int argc, wchar_t** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == L"--no-mutex") {
       options.mutex = false;
+    } else if (arg == L"--guarded-mutex") {
+      options.guardedMutex = true;
     } else if (!hasValue) {
       return Usage();
     } else if (arg == L"--port") {
@@ -373,6 +409,8 @@ int wmain(int argc, wchar_t** argv) {
       for (int k = 0; k < n; ++k) options.reply.push_back(static_cast<char>('a' + k % 26));
     } else if (arg == L"--silent-ms") {
       options.silentMs = _wtoi(argv[++i]);
+    } else if (arg == L"--hold-event") {
+      options.holdEvent = argv[++i];
     } else if (arg == L"--exit-after") {
       options.exitAfter = _wtoi(argv[++i]);
     } else {

@@ -32,6 +32,23 @@ class ZMemoHost : public StandinHost {
   explicit ZMemoHost(const std::wstring& options);
 };
 
+// Holds the host's replies (zmemo_host --hold-event) until the test lets them go: a named
+// auto-reset event, so each Release() lets one held reply go.
+class ReplyHold {
+ public:
+  ReplyHold();
+  ~ReplyHold();
+  ReplyHold(const ReplyHold&) = delete;
+  ReplyHold& operator=(const ReplyHold&) = delete;
+  // The host's option that makes it wait on this hold.
+  std::wstring Option() const { return L"--hold-event " + name_; }
+  void Release() const { SetEvent(event_); }
+
+ private:
+  std::wstring name_;
+  HANDLE event_ = nullptr;
+};
+
 // Points chc_dscp.dll at a fresh port, for this process and every karuvel.exe started afterwards;
 // returns it.
 int UseFreshPort();

@@ -53,6 +53,16 @@ int CurrentPort() {
 
 ZMemoHost::ZMemoHost(const std::wstring& options) : StandinHost(StandinDir(), CurrentPort(), options) {}
 
+ReplyHold::ReplyHold() {
+  static int serial = 0;
+  name_ = L"KaruvelReplyHold_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++serial);
+  event_ = CreateEventW(nullptr, FALSE, FALSE, name_.c_str());
+}
+
+ReplyHold::~ReplyHold() {
+  if (event_) CloseHandle(event_);
+}
+
 POINT CentreOf(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);

@@ -26,6 +26,22 @@ TEST_F(DscpE2e, SwitchSendsTheFourLinesInTheAnsiCodePageAndShowsRequestAndReply)
   EXPECT_TRUE(MessageBoxesOf(karuvel_.Pid()).empty());
 }
 
+// ZMemo run elevated holds its mutex with rights that refuse ours; it runs and answers all the same.
+TEST_F(DscpE2e, SwitchReachesZMemoWhoseMutexRefusesOurAccess) {
+  ZMemoHost host(L"--guarded-mutex --root \"" + root_ + L"\"");
+  ASSERT_TRUE(host.Started());
+  const HANDLE opened = OpenMutexA(MUTEX_ALL_ACCESS, TRUE, "TMemoManWndMutex");
+  const DWORD error = opened ? ERROR_SUCCESS : GetLastError();
+  if (opened) CloseHandle(opened);
+  ASSERT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));  // else any switch would pass
+  ASSERT_NE(Start(), nullptr);
+  Choose(C(kCbo切替スクリプト), 0);
+  Click(C(kCmd切替));
+  ASSERT_TRUE(WaitUntil([&] { return !ReadText(C(kText1)).empty(); }));
+  EXPECT_EQ(host.Requests(), std::vector<std::string>{Ansi(Request(kETagFirst, Path(kUguOwnDat)))});
+  EXPECT_TRUE(MessageBoxesOf(karuvel_.Pid()).empty());
+}
+
 TEST_F(DscpE2e, SwitchRefusalsShowTheirMessageAndSendNothing) {
   struct Case {
     const char* name;
