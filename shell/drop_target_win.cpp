@@ -71,14 +71,52 @@ DropData ReadDroppedFiles(IDataObject* data) {
   return dropped;
 }
 
-std::unique_ptr<DropTargetRegistration> DropTargetRegistration::Register(HWND window, DropCallback onDrop) {
-  DropTarget* target = new DropTarget(std::move(onDrop));
-  const HRESULT hr = RegisterDragDrop(window, target);
-  target->Release();  // OLE keeps its own reference while registered
-  if (FAILED(hr)) return nullptr;
-  return std::unique_ptr<DropTargetRegistration>(new DropTargetRegistration(window));
+namespace {
+
+struct ServiceStart {
+  HWND window;
+  DropCallback onDrop;
+  UniqueHandle ready;  // set once the registration is done or has failed
+  bool registered = false;
+};
+
+DWORD WINAPI ServeDrops(void* param) {
+  auto& start = *static_cast<ServiceStart*>(param);
+  const HWND window = start.window;
+  const OleSession ole;
+  if (ole.ok()) {
+    DropTarget* target = new DropTarget(std::move(start.onDrop));
+    start.registered = SUCCEEDED(RegisterDragDrop(window, target));
+    target->Release();  // OLE keeps its own reference while registered
+  }
+  const bool registered = start.registered;
+  SetEvent(start.ready.Get());  // `start` belongs to the starting thread again from here
+  if (!registered) return 1;
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  RevokeDragDrop(window);
+  return 0;
 }
 
-DropTargetRegistration::~DropTargetRegistration() { RevokeDragDrop(window_); }
+}  // namespace
+
+std::unique_ptr<DropService> DropService::Start(HWND window, DropCallback onDrop) {
+  ServiceStart start{window, std::move(onDrop), UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+  if (!start.ready) return nullptr;
+  DWORD threadId = 0;
+  UniqueHandle thread(CreateThread(nullptr, 0, ServeDrops, &start, 0, &threadId));
+  if (!thread) return nullptr;
+  WaitForSingleObject(start.ready.Get(), INFINITE);
+  if (!start.registered) {
+    WaitForSingleObject(thread.Get(), INFINITE);
+    return nullptr;
+  }
+  return std::unique_ptr<DropService>(new DropService(std::move(thread), threadId));
+}
+
+DropService::~DropService() {
+  PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+  WaitForSingleObject(thread_.Get(), INFINITE);
+}
 
 }  // namespace karuvel

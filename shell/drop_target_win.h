@@ -1,5 +1,10 @@
 // Drops onto a window through OLE: file drops and data without files (which arrive as zero files)
 // both reach one callback. The window and all its children are covered by one registration.
+//
+// The registration lives on a thread of its own that does nothing but answer OLE. A drag source
+// in another process talks to its target through the thread that registered it, before Drop and
+// after it (it lets go of the target only once Drop has returned): served from the window's
+// thread, the source would hang while that thread blocks in a request to ZMemo.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/owners_win.h"
 #include "dscp/drop_registration.h"
 
 namespace karuvel {
@@ -27,21 +33,23 @@ class OleSession {
   bool ok_;
 };
 
-// Runs inside IDropTarget::Drop, while the drag source waits for its answer: it must only keep
-// the files and return.
+// Runs on the drop thread inside IDropTarget::Drop, while the drag source waits for its answer:
+// it must only hand the files over and return.
 using DropCallback = std::function<void(DropData data)>;
 
-class DropTargetRegistration {
+class DropService {
  public:
-  // Registers `window` as a drop target; null when OLE refuses (no OleSession on this thread).
-  static std::unique_ptr<DropTargetRegistration> Register(HWND window, DropCallback onDrop);
-  ~DropTargetRegistration();  // revokes the registration
-  DropTargetRegistration(const DropTargetRegistration&) = delete;
-  DropTargetRegistration& operator=(const DropTargetRegistration&) = delete;
+  // Starts the drop thread and registers `window` there; null when OLE or the registration
+  // fails, and the program runs on without drops.
+  static std::unique_ptr<DropService> Start(HWND window, DropCallback onDrop);
+  ~DropService();  // the thread revokes the registration and ends
+  DropService(const DropService&) = delete;
+  DropService& operator=(const DropService&) = delete;
 
  private:
-  explicit DropTargetRegistration(HWND window) : window_(window) {}
-  HWND window_;
+  DropService(UniqueHandle thread, DWORD threadId) : thread_(std::move(thread)), threadId_(threadId) {}
+  UniqueHandle thread_;
+  DWORD threadId_;
 };
 
 // The full paths of CF_HDROP in `data`; empty when it carries none. Empty names are left out.

@@ -293,14 +293,21 @@ void FrmWinSock::PaintBackground(HDC dc) const {
 }
 
 void FrmWinSock::QueueDrop(DropData data) {
+  AcquireSRWLockExclusive(&dropsLock_);
   drops_.push_back(std::move(data));
+  ReleaseSRWLockExclusive(&dropsLock_);
   PostMessageW(hwnd_, kDropQueued, 0, 0);
 }
 
 void FrmWinSock::RunQueuedDrop() {
-  if (drops_.empty()) return;
+  AcquireSRWLockExclusive(&dropsLock_);
+  if (drops_.empty()) {
+    ReleaseSRWLockExclusive(&dropsLock_);
+    return;
+  }
   const DropData data = std::move(drops_.front());
   drops_.pop_front();
+  ReleaseSRWLockExclusive(&dropsLock_);
   if (app_ && actions_.drop) actions_.drop(data);
 }
 

@@ -42,7 +42,7 @@ class FrmWinSock : public MainView {
   HWND Control(int id) const;
 
   // Keeps a drop for the window's own message queue, so the drag source gets its answer at once
-  // and the drop's messages and request run after.
+  // and the drop's messages and request run after. Called on the drop thread.
   void QueueDrop(DropData data);
 
   // MainView
@@ -75,7 +75,8 @@ class FrmWinSock : public MainView {
   HWND focus_ = nullptr;  // the control to give the focus back to on activation
   App* app_ = nullptr;
   WindowActions actions_;
-  std::deque<DropData> drops_;  // dropped, not yet handled
+  SRWLOCK dropsLock_ = SRWLOCK_INIT;
+  std::deque<DropData> drops_;  // dropped, not yet handled; shared with the drop thread
   std::array<HWND, 32> controls_{};
   UniqueGdiObject mainFont_, versionFont_, titleFont_, background_, shapeFill_;
 };

@@ -87,10 +87,7 @@ void Main(Program& program) {
   actions.drop = [&app](const DropData& data) { Form_OLEDragDrop(app, data); };
   window.Attach(&program.app, std::move(actions));
   // Without OLE the program runs on, without drops.
-  program.ole = std::make_unique<OleSession>();
-  if (program.ole->ok())
-    program.drops = DropTargetRegistration::Register(window.Handle(),
-                                                     [&window](DropData data) { window.QueueDrop(std::move(data)); });
+  program.drops = DropService::Start(window.Handle(), [&window](DropData data) { window.QueueDrop(std::move(data)); });
   window.SetVersionCaption(Text(kVersionLabelPrefix) + Text(kVersion));
 
   // 4, 5. Collapsed, both text boxes disabled. 6. Shown, so later messages stand over it.

@@ -35,8 +35,7 @@ struct Program {
   FrmWinSock window;
   WinHostServices host;
   App app{state, window, host};
-  std::unique_ptr<OleSession> ole;                // for the drop target
-  std::unique_ptr<DropTargetRegistration> drops;  // drops anywhere on the window
+  std::unique_ptr<DropService> drops;  // drops anywhere on the window
 };
 
 // True when no other instance of the program runs. Atomic across simultaneous launches: the

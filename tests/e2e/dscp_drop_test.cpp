@@ -68,6 +68,32 @@ TEST_F(DscpE2e, OneFileDroppedOnAnyKindOfControlOrTheBareWindowIsLoaded) {
   EXPECT_TRUE(WaitUntil([&] { return LoadButtonsEnabled(); }));
 }
 
+TEST_F(DscpE2e, TheSourceHasItsAnswerBeforeAHeldSendEndsAndTheSwitchStillSendsTheHistory) {
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", L"30000");  // the library outwaits the hold
+  ReplyHold hold;
+  ZMemoHost host(hold.Option() + L" --root \"" + root_ + L"\"");
+  ASSERT_TRUE(host.Started());
+  ASSERT_NE(Start(), nullptr);
+  const std::wstring dropped = Path(kPsn);
+
+  Drop drop(C(kLabel1), {dropped});
+  EXPECT_EQ(drop.Wait(), DROPEFFECT_COPY);  // the host holds its reply until released below
+  ASSERT_TRUE(WaitUntil([&] { return host.Requests().size() == 1; }));
+  EXPECT_FALSE(IsEnabled(C(kCmd切替)));  // the send is still under way
+  hold.Release();
+  ASSERT_TRUE(WaitUntil([&] { return LoadButtonsEnabled(); }));
+  EXPECT_EQ(host.Requests()[0], Ansi(Request(kETagFirst, dropped)));
+  EXPECT_EQ(ReadText(C(kText1)), OkReply(kETagFirst, dropped));
+
+  // 切替 loads the chosen history entry, not the file dropped before.
+  hold.Release();
+  Choose(C(kCbo切替スクリプト), 0);
+  Click(C(kCmd切替));
+  ASSERT_TRUE(WaitUntil([&] { return host.Requests().size() == 2; }));
+  EXPECT_EQ(host.Requests()[1], Ansi(Request(kETagFirst, Path(kUguOwnDat))));
+  EXPECT_TRUE(WaitUntil([&] { return LoadButtonsEnabled(); }));
+}
+
 TEST_F(DscpE2e, DropRefusalsShowTheirMessageAndSendNothing) {
   const std::wstring good = Path(kUguOwnDat);
   // A well-formed package whose path the ANSI code page cannot hold.
