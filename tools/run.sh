@@ -2,7 +2,7 @@
 # Builds karuvel.exe and runs it under Wine against the stand-ins: installs the demo ZMemo (the
 # registry value Root, memo.ini with DSCP-enabled notes, script packages with Japanese paths),
 # starts the stand-in ZMemo host and opens Karuvel. Without a display it runs on a private Xvfb,
-# saves screenshots (collapsed, and expanded after a switch) and prints where they are.
+# saves screenshots (collapsed, expanded after a switch, and a message box) and prints where they are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -37,7 +37,7 @@ if [ "$headless" = 1 ]; then
   shots=$(realpath -m "$build/screenshots")
   mkdir -p "$shots"
   tools/wine-run.sh "$session" "$build/demo_shots.exe" "$build/karuvel.exe" "$(winepath -w "$shots")"
-  for bmp in "$shots"/karuvel-collapsed.bmp "$shots"/karuvel-expanded.bmp; do
+  for bmp in "$shots"/karuvel-collapsed.bmp "$shots"/karuvel-expanded.bmp "$shots"/karuvel-message.bmp; do
     if command -v convert >/dev/null && convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null; then
       echo "screenshot: ${bmp%.bmp}.png"
     else

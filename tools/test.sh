@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: set-up, the native unit tests, the same under ASan/UBSan, short fuzz runs when
-# present, and the Win32 tests under Wine.
+# present, and the Win32 tests under Wine (the check of the release zip among them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh

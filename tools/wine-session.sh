@@ -66,6 +66,16 @@ REG
   touch "$WINEPREFIX/.karuvel-ready"
 fi
 
+# Wine's own Marlett draws the caption buttons (without it they read "0 1 r"), and its Tahoma is
+# the caption and message font Windows has. Wine loads them only from the prefix's Fonts folder.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+  if [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$fonts/$font" ]; then
+    mkdir -p "$fonts"
+    cp "/usr/share/wine/fonts/$font" "$fonts/"
+  fi
+done
+
 # The persistent server; later wine processes attach to it.
 wineserver -p </dev/null >/dev/null 2>&1
 echo "wine session: prefix $WINEPREFIX, display $DISPLAY"

@@ -1,6 +1,6 @@
 // Demo helper for tools/run.sh without a display: starts karuvel.exe, saves a screenshot of the
 // collapsed window, opens the expanded view, switches to the note's second script and saves
-// another, then ends Karuvel.
+// another, then tries the note's broken script and saves the message box, then ends Karuvel.
 //   demo_shots <karuvel.exe> <output directory>
 #include <windows.h>
 
@@ -26,7 +26,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "demo_shots: Karuvel did not come up with its notes\n");
     return 4;
   }
-  Sleep(500);  // let the first paint finish
+  SetForegroundWindow(window);  // an active caption, as a user sees the window they work in
+  Sleep(500);                   // let the first paint finish
   const bool collapsed = SaveScreenshot(window, out + L"karuvel-collapsed.bmp");
 
   Click(karuvel.Control(kCmd詳細));
@@ -37,7 +38,19 @@ int wmain(int argc, wchar_t** argv) {
   const bool replied = WaitUntil([&] { return !ReadText(karuvel.Control(kText1)).empty(); }, 10000);
   Sleep(500);
   const bool expanded = SaveScreenshot(window, out + L"karuvel-expanded.bmp");
-  std::printf("collapsed %s, expanded %s, reply %s\n", collapsed ? "saved" : "FAILED", expanded ? "saved" : "FAILED",
-              replied ? "shown" : "MISSING");
-  return collapsed && expanded && replied ? 0 : 1;
+
+  // The demo note's fourth script has no data directory: its switch shows the package message.
+  Choose(karuvel.Control(kCbo切替スクリプト), 3);
+  Sleep(200);
+  Click(karuvel.Control(kCmd切替));
+  HWND box = karuvel.WaitMessageBox();
+  bool message = false;
+  if (box) {
+    Sleep(500);
+    message = SaveScreenshot(box, out + L"karuvel-message.bmp");
+    PressOk(box);
+  }
+  std::printf("collapsed %s, expanded %s, reply %s, message %s\n", collapsed ? "saved" : "FAILED",
+              expanded ? "saved" : "FAILED", replied ? "shown" : "MISSING", message ? "saved" : "FAILED");
+  return collapsed && expanded && replied && message ? 0 : 1;
 }
