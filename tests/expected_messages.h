@@ -20,7 +20,7 @@ constexpr const char* kUnexpectedPackageResult = "予期しないエラーが発
 constexpr const char* kSeveralFiles = "複数スクリプトを一括して追加することはできません。";
 constexpr const char* kNoLibrary = "DSCP通信ライブラリを読み込めません。\r『chc_dscp.dll』";
 constexpr const char* kNoCommand = "コマンドが指定されていません。";
-constexpr const char* kRegistryError = "ERROR #{code} : {text}";
+constexpr const char* kErrorReport = "ERROR #{code} : {text}";
 
 // All of them, in the order the user guide lists them.
 constexpr const char* kAllMessages[] = {
