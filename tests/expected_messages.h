@@ -25,7 +25,7 @@ constexpr const char* kErrorReport = "ERROR #{code} : {text}";
 // All of them, in the order the user guide lists them.
 constexpr const char* kAllMessages[] = {
     kNotInstalled,  kNoSwitchableNote,        kZMemoNotRunning, kPackageNotFound, kPackageMalformed, kPackageRefused,
-    kUnexpectedPackageResult, kSeveralFiles, kNoLibrary,       kNoCommand,       kRegistryError,
+    kUnexpectedPackageResult, kSeveralFiles, kNoLibrary,       kNoCommand,       kErrorReport,
 };
 
 }  // namespace karuvel::expected
