@@ -154,10 +154,12 @@ int main(int argc, char** argv) {
   };
   std::vector<Program> programs{{FullPath(argv[2]), 0, {}}, {FullPath(argv[3]), kNotes, {}}};
   for (int i = 1; i < argc; i = i == 1 ? 4 : i + 1) programs.push_back({FullPath(argv[i]), kNotes, {}});
-  // Warm-up, then the programs alternate so all meet the same load on the machine.
+  // Warm-up, then the programs alternate so all meet the same load on the machine; each round
+  // starts with the next program, so none always follows the same one.
   for (Program& p : programs) TimeOneLaunch(p.exe, p.notes);
   for (int i = 0; i < kRuns; ++i) {
-    for (Program& p : programs) {
+    for (size_t j = 0; j < programs.size(); ++j) {
+      Program& p = programs[(i + j) % programs.size()];
       p.times.push_back(TimeOneLaunch(p.exe, p.notes));
       if (p.times.back() < 0) {
         std::printf("a program did not come up\n");
