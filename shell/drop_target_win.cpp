@@ -73,49 +73,44 @@ DropData ReadDroppedFiles(IDataObject* data) {
 
 namespace {
 
+// What the drop thread starts from; the thread owns it.
 struct ServiceStart {
   HWND window;
   DropCallback onDrop;
-  UniqueHandle ready;  // set once the registration is done or has failed
-  bool registered = false;
+  HANDLE stop;  // owned by the DropService, which outlives the thread
 };
 
 DWORD WINAPI ServeDrops(void* param) {
-  auto& start = *static_cast<ServiceStart*>(param);
-  const HWND window = start.window;
+  const std::unique_ptr<ServiceStart> start(static_cast<ServiceStart*>(param));
   const OleSession ole;
-  if (ole.ok()) {
-    DropTarget* target = new DropTarget(std::move(start.onDrop));
-    start.registered = SUCCEEDED(RegisterDragDrop(window, target));
-    target->Release();  // OLE keeps its own reference while registered
+  if (!ole.ok()) return 1;
+  DropTarget* target = new DropTarget(std::move(start->onDrop));
+  const HRESULT registered = RegisterDragDrop(start->window, target);
+  target->Release();  // OLE keeps its own reference while registered
+  if (FAILED(registered)) return 1;
+  // OLE's calls from the drag source arrive as messages to this thread.
+  while (MsgWaitForMultipleObjects(1, &start->stop, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
-  const bool registered = start.registered;
-  SetEvent(start.ready.Get());  // `start` belongs to the starting thread again from here
-  if (!registered) return 1;
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-  RevokeDragDrop(window);
+  RevokeDragDrop(start->window);
   return 0;
 }
 
 }  // namespace
 
 std::unique_ptr<DropService> DropService::Start(HWND window, DropCallback onDrop) {
-  ServiceStart start{window, std::move(onDrop), UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr))};
-  if (!start.ready) return nullptr;
-  DWORD threadId = 0;
-  UniqueHandle thread(CreateThread(nullptr, 0, ServeDrops, &start, 0, &threadId));
+  UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!stop) return nullptr;
+  auto start = std::make_unique<ServiceStart>(ServiceStart{window, std::move(onDrop), stop.Get()});
+  UniqueHandle thread(CreateThread(nullptr, 0, ServeDrops, start.get(), 0, nullptr));
   if (!thread) return nullptr;
-  WaitForSingleObject(start.ready.Get(), INFINITE);
-  if (!start.registered) {
-    WaitForSingleObject(thread.Get(), INFINITE);
-    return nullptr;
-  }
-  return std::unique_ptr<DropService>(new DropService(std::move(thread), threadId));
+  start.release();  // the thread has it now
+  return std::unique_ptr<DropService>(new DropService(std::move(thread), std::move(stop)));
 }
 
 DropService::~DropService() {
-  PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+  SetEvent(stop_.Get());
   WaitForSingleObject(thread_.Get(), INFINITE);
 }
 

@@ -39,17 +39,18 @@ using DropCallback = std::function<void(DropData data)>;
 
 class DropService {
  public:
-  // Starts the drop thread and registers `window` there; null when OLE or the registration
-  // fails, and the program runs on without drops.
+  // Starts the drop thread, which registers `window` while the window's thread goes on; null when
+  // no thread can be started. Should OLE or the registration fail there, the thread ends and the
+  // program runs on without drops.
   static std::unique_ptr<DropService> Start(HWND window, DropCallback onDrop);
   ~DropService();  // the thread revokes the registration and ends
   DropService(const DropService&) = delete;
   DropService& operator=(const DropService&) = delete;
 
  private:
-  DropService(UniqueHandle thread, DWORD threadId) : thread_(std::move(thread)), threadId_(threadId) {}
+  DropService(UniqueHandle thread, UniqueHandle stop) : thread_(std::move(thread)), stop_(std::move(stop)) {}
   UniqueHandle thread_;
-  DWORD threadId_;
+  UniqueHandle stop_;  // set to end the thread
 };
 
 // The full paths of CF_HDROP in `data`; empty when it carries none. Empty names are left out.

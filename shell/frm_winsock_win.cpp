@@ -250,7 +250,13 @@ int FrmWinSock::ListSelected(List list) const {
   return index == CB_ERR ? -1 : static_cast<int>(index);
 }
 
-void FrmWinSock::SetText(TextBox box, const Text& text) { SetWindowTextW(Control(IdOf(box)), Wide(text)); }
+void FrmWinSock::SetText(TextBox box, const Text& text) {
+  HWND edit = Control(IdOf(box));
+  // A new text lays the box out again and redraws its scroll bar at once; an empty box asked to be
+  // empty shows no change, and start-up empties both boxes twice.
+  if (text.empty() && GetWindowTextLengthW(edit) == 0) return;
+  SetWindowTextW(edit, Wide(text));
+}
 
 void FrmWinSock::SetTextEnabled(TextBox box, bool enabled) { EnableWindow(Control(IdOf(box)), enabled); }
 

@@ -86,7 +86,8 @@ void Main(Program& program) {
   };
   actions.drop = [&app](const DropData& data) { Form_OLEDragDrop(app, data); };
   window.Attach(&program.app, std::move(actions));
-  // Without OLE the program runs on, without drops.
+  // OLE is set up on the drop thread while this one goes on to show the notes; without OLE the
+  // program runs on, without drops.
   program.drops = DropService::Start(window.Handle(), [&window](DropData data) { window.QueueDrop(std::move(data)); });
   window.SetVersionCaption(Text(kVersionLabelPrefix) + Text(kVersion));
 

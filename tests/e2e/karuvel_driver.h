@@ -55,7 +55,8 @@ class Karuvel {
 
   // The process's visible main window; null when it has none within `ms`.
   HWND WaitWindow(DWORD ms = 10000) const;
-  // The main window once its note list holds `entries` entries (the start-up's load is done).
+  // The main window once its note list holds `entries` entries (the start-up's load is done) and it
+  // takes drops.
   HWND WaitReady(int entries, DWORD ms = 10000) const;
   // A visible message box of this process; null when none shows within `ms`.
   HWND WaitMessageBox(DWORD ms = 5000) const;

@@ -190,8 +190,13 @@ HWND Karuvel::WaitWindow(DWORD ms) const {
 HWND Karuvel::WaitReady(int entries, DWORD ms) const {
   HWND window = WaitWindow(ms);
   if (!window) return nullptr;
+  // Drops are taken once OLE's registration, made on a thread of the program's own, marks the window.
   const bool ready = WaitUntil(
-      [&] { return static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries; }, ms);
+      [&] {
+        return static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
+               GetPropW(window, L"OleDropTargetInterface") != nullptr;
+      },
+      ms);
   return ready ? window : nullptr;
 }
 
