@@ -7,11 +7,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
-constexpr int kRuns = 15;
+constexpr int kDefaultRuns = 15;  // KARUVEL_BENCH_RUNS overrides, for longer runs
 constexpr int kNotes = 3;
 constexpr int kNoteListId = 109;  // Cbo切替対象
 
@@ -157,6 +158,8 @@ int main(int argc, char** argv) {
   // Warm-up, then the programs alternate so all meet the same load on the machine; each round
   // starts with the next program, so none always follows the same one.
   for (Program& p : programs) TimeOneLaunch(p.exe, p.notes);
+  const char* runsSetting = std::getenv("KARUVEL_BENCH_RUNS");
+  const int kRuns = runsSetting && std::atoi(runsSetting) > 0 ? std::atoi(runsSetting) : kDefaultRuns;
   for (int i = 0; i < kRuns; ++i) {
     for (size_t j = 0; j < programs.size(); ++j) {
       Program& p = programs[(i + j) % programs.size()];
