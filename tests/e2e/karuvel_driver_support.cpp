@@ -2,7 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <utility>
 
 #include "shell/control_ids.h"
 
@@ -10,62 +12,47 @@ namespace karuvel::e2e {
 
 namespace {
 
-constexpr UINT kReadTimeoutMs = 10000;
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result)) return -1;
+  return static_cast<LRESULT>(result);
+}
 
-std::wstring Widen(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &out[0], n);
+std::string Narrow(const std::wstring& text, UINT codePage) {
+  const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
   return out;
 }
 
-bool IsClass(HWND window, const wchar_t* name) {
-  wchar_t cls[64] = {};
-  GetClassNameW(window, cls, 64);
-  return std::wcscmp(cls, name) == 0;
-}
-
-struct TopLevelSearch {
+struct Search {
   DWORD pid;
   const wchar_t* cls;
   std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<TopLevelSearch*>(param);
+BOOL CALLBACK Collect(HWND window, LPARAM param) {
+  auto& search = *reinterpret_cast<Search*>(param);
   DWORD pid = 0;
+  wchar_t cls[64] = {};
   GetWindowThreadProcessId(window, &pid);
-  if (pid == search->pid && IsWindowVisible(window) && IsClass(window, search->cls))
-    search->found.push_back(window);
+  GetClassNameW(window, cls, 64);
+  if (pid == search.pid && IsWindowVisible(window) && std::wcscmp(cls, search.cls) == 0) search.found.push_back(window);
   return TRUE;
 }
 
 std::vector<HWND> TopLevelOf(DWORD pid, const wchar_t* cls) {
-  TopLevelSearch search{pid, cls, {}};
-  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  Search search{pid, cls, {}};
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-struct ChildSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK FindChild(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<ChildSearch*>(param);
-  if (GetDlgCtrlID(window) == search->id) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-LRESULT SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kReadTimeoutMs, &result))
-    return -1;
-  return static_cast<LRESULT>(result);
+BOOL CALLBACK FindControl(HWND child, LPARAM param) {
+  auto& find = *reinterpret_cast<std::pair<int, HWND>*>(param);
+  if (GetDlgCtrlID(child) != find.first) return TRUE;
+  find.second = child;
+  return FALSE;
 }
 
 }  // namespace
@@ -74,30 +61,27 @@ std::wstring KaruvelExePath() {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring path;
-  for (int i = 1; argv && i < argc; ++i) {
-    const std::wstring arg = argv[i];
-    if (arg.size() > 4 && _wcsicmp(arg.c_str() + arg.size() - 4, L".exe") == 0) path = arg;
-  }
+  for (int i = 1; argv && i < argc; ++i)
+    if (std::wcslen(argv[i]) > 4 && _wcsicmp(argv[i] + std::wcslen(argv[i]) - 4, L".exe") == 0) path = argv[i];
   LocalFree(argv);
-  if (path.empty()) return path;
   wchar_t full[MAX_PATH];
   const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
   return (n > 0 && n < MAX_PATH) ? std::wstring(full) : path;
+}
+
+std::wstring StandinDir() {
+  const std::wstring exe = KaruvelExePath();
+  return exe.substr(0, exe.find_last_of(L"\\/") + 1);
 }
 
 std::wstring UserName() {
   char name[128] = {};
   DWORD size = sizeof name;
   GetUserNameA(name, &size);
-  return Widen(name);
-}
-
-static std::string Narrow(const std::wstring& text, UINT codePage) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+  const std::string ansi(name);
+  std::wstring out(ansi.size(), L'\0');
+  out.resize(static_cast<size_t>(
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &out[0], static_cast<int>(out.size()))));
   return out;
 }
 
@@ -110,75 +94,80 @@ void SetZMemoRoot(const std::optional<std::wstring>& root) {
     RegDeleteKeyW(HKEY_CURRENT_USER, key);
     return;
   }
-  HKEY opened = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
-      ERROR_SUCCESS)
-    return;
-  RegSetValueExW(opened, L"Root", 0, REG_SZ, reinterpret_cast<const BYTE*>(root->c_str()),
-                 static_cast<DWORD>((root->size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(opened);
+  UniqueKey opened;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, opened.Put(), nullptr) == 0)
+    RegSetValueExW(opened.Get(), L"Root", 0, REG_SZ, reinterpret_cast<const BYTE*>(root->c_str()),
+                   static_cast<DWORD>((root->size() + 1) * sizeof(wchar_t)));
 }
 
-std::wstring MakeZMemoRoot(const std::wstring& name) {
+std::wstring MakeZMemoRoot(const std::wstring& name, bool demo) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  std::wstring base = std::wstring(temp) + L"karuvel-e2e";
-  CreateDirectoryW(base.c_str(), nullptr);
-  const std::wstring root = base + L"\\" + name;
-  CreateDirectoryW(root.c_str(), nullptr);
-  CreateDirectoryW((root + L"\\USERS").c_str(), nullptr);
-  CreateDirectoryW((root + L"\\USERS\\" + UserName()).c_str(), nullptr);
+  const std::wstring root = std::wstring(temp) + L"karuvel-e2e\\" + name;
+  for (const std::wstring& dir : {std::wstring(temp) + L"karuvel-e2e", root, root + L"\\USERS",
+                                  root + L"\\USERS\\" + UserName()})
+    CreateDirectoryW(dir.c_str(), nullptr);
   DeleteFileW(MemoIniOf(root).c_str());
+  if (demo) RunToEnd(Quoted(StandinDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root));
   return root;
 }
 
 std::wstring MemoIniOf(const std::wstring& root) { return root + L"\\USERS\\" + UserName() + L"\\memo.ini"; }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
+  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD ms) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  for (;;) {
-    if (condition()) return true;
+  for (const ULONGLONG end = GetTickCount64() + ms; !condition(); Sleep(10))
     if (GetTickCount64() >= end) return false;
-    Sleep(10);
-  }
+  return true;
+}
+
+int UseFreshPort() {
+  // Never reused within a run, below the ephemeral range, and random at first: Wine numbers the
+  // processes of each session alike, so two sessions side by side would pick the same ports.
+  static int next = 20000 + static_cast<int>((GetTickCount64() * 2654435761u) % 10000);
+  const int port = next++;
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(port).c_str());
+  return port;
+}
+
+ZMemoHost::ZMemoHost(const std::wstring& options)
+    : StandinHost(StandinDir(), [] {
+        wchar_t port[16] = {};
+        GetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", port, 16);
+        return _wtoi(port);
+      }(), options) {}
+
+ReplyHold::ReplyHold() {
+  static int serial = 0;
+  name_ = L"KaruvelReplyHold_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++serial);
+  event_.Reset(CreateEventW(nullptr, FALSE, FALSE, name_.c_str()));
 }
 
 Karuvel::~Karuvel() {
-  if (process_) {
-    if (Running()) {
-      TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, 5000);
-    }
-    CloseHandle(process_);
-  }
+  if (!process_) return;
+  if (Running()) TerminateProcess(process_, 1);
+  WaitForSingleObject(process_, 5000);
+  CloseHandle(process_);
 }
 
-bool Karuvel::Start() {
-  process_ = Launch(Quoted(KaruvelExePath()), &pid_);
+bool Karuvel::Start(const std::wstring& exe) {
+  process_ = Launch(Quoted(exe), &pid_);
   return process_ != nullptr;
 }
 
 bool Karuvel::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> Karuvel::WaitExit(DWORD ms) const {
-  if (!process_ || WaitForSingleObject(process_, ms) != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;
-  GetExitCodeProcess(process_, &code);
+  if (!process_ || WaitForSingleObject(process_, ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_, &code))
+    return std::nullopt;
   return code;
-}
-
-HWND MainWindowOf(DWORD pid) {
-  const std::vector<HWND> found = TopLevelOf(pid, L"Karuvel");
-  return found.empty() ? nullptr : found.front();
 }
 
 HWND Karuvel::WaitWindow(DWORD ms) const {
@@ -189,14 +178,11 @@ HWND Karuvel::WaitWindow(DWORD ms) const {
 
 HWND Karuvel::WaitReady(int entries, DWORD ms) const {
   HWND window = WaitWindow(ms);
-  if (!window) return nullptr;
-  // Drops are taken once OLE's registration, made on a thread of the program's own, marks the window.
-  const bool ready = WaitUntil(
-      [&] {
-        return static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
-               GetPropW(window, L"OleDropTargetInterface") != nullptr;
-      },
-      ms);
+  // The drop thread marks the window once OLE has registered it.
+  const bool ready = window && WaitUntil([&] {
+    return static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
+           GetPropW(window, L"OleDropTargetInterface") != nullptr;
+  }, ms);
   return ready ? window : nullptr;
 }
 
@@ -211,38 +197,37 @@ HWND Karuvel::WaitMessageBox(DWORD ms) const {
 }
 
 HWND Karuvel::Control(int id) const {
-  HWND window = MainWindowOf(pid_);
-  if (!window) return nullptr;
-  ChildSearch search{id, nullptr};
-  EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::pair<int, HWND> find{id, nullptr};
+  if (HWND window = MainWindowOf(pid_)) EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&find));
+  return find.second;
 }
 
+HWND MainWindowOf(DWORD pid) {
+  const std::vector<HWND> found = TopLevelOf(pid, L"Karuvel");
+  return found.empty() ? nullptr : found.front();
+}
+
+std::vector<HWND> MessageBoxesOf(DWORD pid) { return TopLevelOf(pid, L"#32770"); }
+
 std::wstring ReadText(HWND window) {
-  const LRESULT length = SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got = SendWithTimeout(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  std::wstring text(static_cast<size_t>(std::max<LRESULT>(Send(window, WM_GETTEXTLENGTH), 0)) + 1, L'\0');
+  const LRESULT got = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
   return text;
 }
 
 std::vector<std::wstring> ListEntries(HWND combo) {
   std::vector<std::wstring> entries;
-  if (!combo) return entries;
-  const LRESULT count = SendWithTimeout(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendWithTimeout(combo, CB_GETLBTEXTLEN, i, 0);
-    std::wstring entry(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
-    const LRESULT got = SendWithTimeout(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&entry[0]));
+  for (LRESULT i = 0, count = combo ? Send(combo, CB_GETCOUNT) : 0; i < count; ++i) {
+    std::wstring entry(static_cast<size_t>(std::max<LRESULT>(Send(combo, CB_GETLBTEXTLEN, i), 0)) + 1, L'\0');
+    const LRESULT got = Send(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&entry[0]));
     entry.resize(got > 0 ? static_cast<size_t>(got) : 0);
     entries.push_back(entry);
   }
   return entries;
 }
 
-int ListSelection(HWND combo) { return static_cast<int>(SendWithTimeout(combo, CB_GETCURSEL, 0, 0)); }
-
+int ListSelection(HWND combo) { return static_cast<int>(Send(combo, CB_GETCURSEL)); }
 bool IsEnabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
 
 SIZE OuterSize(HWND window) {
@@ -264,72 +249,42 @@ HWND FocusOf(HWND window) {
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
+POINT CentreOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
 void Choose(HWND combo, int index) {
-  SendWithTimeout(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  // Sent, not posted: the choice's handling never opens a message box, and returning only after
-  // it has run lets the caller go on without guessing how long it takes.
-  SendWithTimeout(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
-                  reinterpret_cast<LPARAM>(combo));
+  Send(combo, CB_SETCURSEL, static_cast<WPARAM>(index));
+  // Sent, not posted: the choice's handling opens no message box, and once this returns it has run.
+  Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
-
-void SetEditText(HWND edit, const std::wstring& text) {
-  SendWithTimeout(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
+void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
 std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
-
 void PressOk(HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); }
 
-std::vector<HWND> MessageBoxesOf(DWORD pid) { return TopLevelOf(pid, L"#32770"); }
+bool MutexExists(const char* name) { return UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, name)).Get() != nullptr; }
 
-bool MutexExists(const char* name) {
-  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
-  if (!mutex) return false;
-  CloseHandle(mutex);
-  return true;
+Drop::Drop(POINT at, const std::vector<std::wstring>& files, const std::wstring& kind) {
+  std::wstring args = std::to_wstring(at.x) + L" " + std::to_wstring(at.y) + L" " + kind;
+  for (const std::wstring& f : files) args += L" " + Quoted(f);
+  process_ = Launch(Quoted(StandinDir() + L"drop_source.exe") + L" " + args);
 }
 
-bool SaveScreenshot(HWND window, const std::wstring& path) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
-  if (width <= 0 || height <= 0) return false;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool saved = false;
-  if (bitmap) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    SelectObject(memory, old);
-    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
-    const DWORD imageSize = stride * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    info.bmiHeader.biSizeImage = imageSize;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    bytes.append(static_cast<const char*>(bits), imageSize);
-    saved = WriteBytes(path, bytes);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return saved;
+Drop::~Drop() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) TerminateProcess(process_, 999);
+  CloseHandle(process_);
+}
+
+int Drop::Wait(DWORD ms) {
+  DWORD code = 0;
+  if (!process_ || WaitForSingleObject(process_, ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_, &code))
+    return -1;
+  return static_cast<int>(code);
 }
 
 }  // namespace karuvel::e2e
