@@ -67,8 +67,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring out = std::wstring(argv[2]) + L"\\";
   Karuvel karuvel;
   if (!karuvel.Start()) return 3;
-  HWND window = karuvel.WaitWindow();
-  if (!window || !WaitUntil([&] { return !ListEntries(karuvel.Control(kCbo切替対象)).empty(); })) {
+  HWND window = karuvel.WaitReady(2);  // the demo's two notes
+  if (!window) {
     std::fprintf(stderr, "demo_shots: Karuvel did not come up with its notes\n");
     return 4;
   }

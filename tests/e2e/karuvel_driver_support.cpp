@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cwchar>
+#include <cstring>
 #include <utility>
 
 #include "shell/control_ids.h"
@@ -14,45 +14,44 @@ namespace {
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result)) return -1;
-  return static_cast<LRESULT>(result);
+  return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result)
+             ? static_cast<LRESULT>(result) : -1;
 }
 
-std::string Narrow(const std::wstring& text, UINT codePage) {
-  const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-  return out;
+// A text by its length message and its text message; `item` -1 for a window's own text.
+std::wstring Text(HWND window, UINT lengthMessage, UINT textMessage, LRESULT item = -1) {
+  std::wstring text(static_cast<size_t>(std::max<LRESULT>(Send(window, lengthMessage, item < 0 ? 0 : item), 0)) + 1, L'\0');
+  const WPARAM wParam = item < 0 ? text.size() : static_cast<WPARAM>(item);
+  text.resize(static_cast<size_t>(std::max<LRESULT>(Send(window, textMessage, wParam, reinterpret_cast<LPARAM>(&text[0])), 0)));
+  return text;
 }
 
-struct Search {
+struct TopLevelSearch {
   DWORD pid;
-  const wchar_t* cls;
+  std::wstring cls;
   std::vector<HWND> found;
 };
 
-BOOL CALLBACK Collect(HWND window, LPARAM param) {
-  auto& search = *reinterpret_cast<Search*>(param);
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+  auto& search = *reinterpret_cast<TopLevelSearch*>(param);
   DWORD pid = 0;
   wchar_t cls[64] = {};
   GetWindowThreadProcessId(window, &pid);
   GetClassNameW(window, cls, 64);
-  if (pid == search.pid && IsWindowVisible(window) && std::wcscmp(cls, search.cls) == 0) search.found.push_back(window);
+  if (pid == search.pid && IsWindowVisible(window) && search.cls == cls) search.found.push_back(window);
   return TRUE;
 }
 
 std::vector<HWND> TopLevelOf(DWORD pid, const wchar_t* cls) {
-  Search search{pid, cls, {}};
-  EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
+  TopLevelSearch search{pid, cls, {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
 BOOL CALLBACK FindControl(HWND child, LPARAM param) {
   auto& find = *reinterpret_cast<std::pair<int, HWND>*>(param);
-  if (GetDlgCtrlID(child) != find.first) return TRUE;
-  find.second = child;
-  return FALSE;
+  if (GetDlgCtrlID(child) == find.first) find.second = child;
+  return find.second == nullptr;
 }
 
 }  // namespace
@@ -60,13 +59,11 @@ BOOL CALLBACK FindControl(HWND child, LPARAM param) {
 std::wstring KaruvelExePath() {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  std::wstring path;
-  for (int i = 1; argv && i < argc; ++i)
-    if (std::wcslen(argv[i]) > 4 && _wcsicmp(argv[i] + std::wcslen(argv[i]) - 4, L".exe") == 0) path = argv[i];
+  wchar_t full[MAX_PATH] = {};
+  for (int i = 1; i < argc; ++i)
+    if (std::wstring(argv[i]).find(L".exe") != std::wstring::npos) GetFullPathNameW(argv[i], MAX_PATH, full, nullptr);
   LocalFree(argv);
-  wchar_t full[MAX_PATH];
-  const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-  return (n > 0 && n < MAX_PATH) ? std::wstring(full) : path;
+  return full;
 }
 
 std::wstring StandinDir() {
@@ -74,45 +71,38 @@ std::wstring StandinDir() {
   return exe.substr(0, exe.find_last_of(L"\\/") + 1);
 }
 
-std::wstring UserName() {
-  char name[128] = {};
-  DWORD size = sizeof name;
-  GetUserNameA(name, &size);
-  const std::string ansi(name);
-  std::wstring out(ansi.size(), L'\0');
-  out.resize(static_cast<size_t>(
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &out[0], static_cast<int>(out.size()))));
+std::string Ansi(const std::wstring& text) {
+  std::string out(text.size() * 2, '\0');
+  out.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                                     static_cast<int>(out.size()), nullptr, nullptr)));
   return out;
 }
 
-std::string Ansi(const std::wstring& text) { return Narrow(text, CP_ACP); }
-std::string Utf8Of(const std::wstring& text) { return Narrow(text, CP_UTF8); }
-
 void SetZMemoRoot(const std::optional<std::wstring>& root) {
   const wchar_t* key = L"Software\\ZZ-soft\\ZMemo";
-  if (!root) {
-    RegDeleteKeyW(HKEY_CURRENT_USER, key);
-    return;
-  }
   UniqueKey opened;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, opened.Put(), nullptr) == 0)
+  if (!root) RegDeleteKeyW(HKEY_CURRENT_USER, key);
+  else if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, opened.Put(), nullptr) == 0)
     RegSetValueExW(opened.Get(), L"Root", 0, REG_SZ, reinterpret_cast<const BYTE*>(root->c_str()),
                    static_cast<DWORD>((root->size() + 1) * sizeof(wchar_t)));
 }
 
 std::wstring MakeZMemoRoot(const std::wstring& name, bool demo) {
   wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring root = std::wstring(temp) + L"karuvel-e2e\\" + name;
-  for (const std::wstring& dir : {std::wstring(temp) + L"karuvel-e2e", root, root + L"\\USERS",
-                                  root + L"\\USERS\\" + UserName()})
+  const std::wstring base = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"karuvel-e2e", root = base + L"\\" + name;
+  for (const std::wstring& dir : {base, root, root + L"\\USERS", MemoIniOf(root).substr(0, MemoIniOf(root).rfind(L'\\'))})
     CreateDirectoryW(dir.c_str(), nullptr);
   DeleteFileW(MemoIniOf(root).c_str());
   if (demo) RunToEnd(Quoted(StandinDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root));
   return root;
 }
 
-std::wstring MemoIniOf(const std::wstring& root) { return root + L"\\USERS\\" + UserName() + L"\\memo.ini"; }
+std::wstring MemoIniOf(const std::wstring& root) {
+  char user[128] = {};
+  DWORD size = sizeof user;
+  GetUserNameA(user, &size);  // ASCII in the test prefix
+  return root + L"\\USERS\\" + std::wstring(user, user + std::strlen(user)) + L"\\memo.ini";
+}
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
   const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -127,73 +117,46 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD ms) {
   return true;
 }
 
-int UseFreshPort() {
-  // Never reused within a run, below the ephemeral range, and random at first: Wine numbers the
-  // processes of each session alike, so two sessions side by side would pick the same ports.
-  static int next = 20000 + static_cast<int>((GetTickCount64() * 2654435761u) % 10000);
-  const int port = next++;
-  SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(port).c_str());
-  return port;
-}
-
+// Ports are never reused within a run and start at random: Wine numbers the processes of each
+// session alike, so two sessions side by side would otherwise pick the same ones.
 ZMemoHost::ZMemoHost(const std::wstring& options)
     : StandinHost(StandinDir(), [] {
-        wchar_t port[16] = {};
-        GetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", port, 16);
-        return _wtoi(port);
+        static int next = 20000 + static_cast<int>((GetTickCount64() * 2654435761u) % 10000);
+        SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(next).c_str());
+        return next++;
       }(), options) {}
 
-ReplyHold::ReplyHold() {
-  static int serial = 0;
-  name_ = L"KaruvelReplyHold_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++serial);
-  event_.Reset(CreateEventW(nullptr, FALSE, FALSE, name_.c_str()));
-}
-
 Karuvel::~Karuvel() {
-  if (!process_) return;
-  if (Running()) TerminateProcess(process_, 1);
-  WaitForSingleObject(process_, 5000);
-  CloseHandle(process_);
+  if (Running()) TerminateProcess(process_.Get(), 1);
+  if (process_) WaitForSingleObject(process_.Get(), 5000);
 }
 
 bool Karuvel::Start(const std::wstring& exe) {
-  process_ = Launch(Quoted(exe), &pid_);
-  return process_ != nullptr;
+  process_.Reset(Launch(Quoted(exe), &pid_));
+  return static_cast<bool>(process_);
 }
-
-bool Karuvel::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> Karuvel::WaitExit(DWORD ms) const {
   DWORD code = 0;
-  if (!process_ || WaitForSingleObject(process_, ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_, &code))
+  if (!process_ || WaitForSingleObject(process_.Get(), ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_.Get(), &code))
     return std::nullopt;
   return code;
 }
 
-HWND Karuvel::WaitWindow(DWORD ms) const {
-  HWND window = nullptr;
-  WaitUntil([&] { return (window = MainWindowOf(pid_)) != nullptr || !Running(); }, ms);
-  return window;
-}
-
-HWND Karuvel::WaitReady(int entries, DWORD ms) const {
-  HWND window = WaitWindow(ms);
+HWND Karuvel::WaitReady(int entries) const {
   // The drop thread marks the window once OLE has registered it.
-  const bool ready = window && WaitUntil([&] {
-    return static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
-           GetPropW(window, L"OleDropTargetInterface") != nullptr;
-  }, ms);
-  return ready ? window : nullptr;
+  HWND window = nullptr;
+  return WaitUntil([&] {
+    window = MainWindowOf(pid_);
+    return window && static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
+           GetPropW(window, L"OleDropTargetInterface");
+  }, 10000) ? window : nullptr;
 }
 
-HWND Karuvel::WaitMessageBox(DWORD ms) const {
-  HWND box = nullptr;
-  WaitUntil([&] {
-    const std::vector<HWND> boxes = MessageBoxesOf(pid_);
-    box = boxes.empty() ? nullptr : boxes.front();
-    return box != nullptr || !Running();
-  }, ms);
-  return box;
+HWND Karuvel::WaitMessageBox() const {
+  std::vector<HWND> boxes;
+  WaitUntil([&] { return !(boxes = MessageBoxesOf(pid_)).empty() || !Running(); });
+  return boxes.empty() ? nullptr : boxes.front();
 }
 
 HWND Karuvel::Control(int id) const {
@@ -208,22 +171,12 @@ HWND MainWindowOf(DWORD pid) {
 }
 
 std::vector<HWND> MessageBoxesOf(DWORD pid) { return TopLevelOf(pid, L"#32770"); }
-
-std::wstring ReadText(HWND window) {
-  std::wstring text(static_cast<size_t>(std::max<LRESULT>(Send(window, WM_GETTEXTLENGTH), 0)) + 1, L'\0');
-  const LRESULT got = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return text;
-}
+std::wstring ReadText(HWND window) { return Text(window, WM_GETTEXTLENGTH, WM_GETTEXT); }
 
 std::vector<std::wstring> ListEntries(HWND combo) {
   std::vector<std::wstring> entries;
-  for (LRESULT i = 0, count = combo ? Send(combo, CB_GETCOUNT) : 0; i < count; ++i) {
-    std::wstring entry(static_cast<size_t>(std::max<LRESULT>(Send(combo, CB_GETLBTEXTLEN, i), 0)) + 1, L'\0');
-    const LRESULT got = Send(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&entry[0]));
-    entry.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    entries.push_back(entry);
-  }
+  for (LRESULT i = 0, count = combo ? Send(combo, CB_GETCOUNT) : 0; i < count; ++i)
+    entries.push_back(Text(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, i));
   return entries;
 }
 
@@ -236,19 +189,6 @@ SIZE OuterSize(HWND window) {
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-RECT RectInContainer(HWND control) {
-  RECT r{};
-  GetWindowRect(control, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 POINT CentreOf(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
@@ -257,7 +197,6 @@ POINT CentreOf(HWND window) {
 
 void Choose(HWND combo, int index) {
   Send(combo, CB_SETCURSEL, static_cast<WPARAM>(index));
-  // Sent, not posted: the choice's handling opens no message box, and once this returns it has run.
   Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
@@ -265,26 +204,19 @@ void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
 std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
 void PressOk(HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); }
-
-bool MutexExists(const char* name) { return UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, name)).Get() != nullptr; }
+bool MutexExists(const char* name) { return static_cast<bool>(UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, name))); }
 
 Drop::Drop(POINT at, const std::vector<std::wstring>& files, const std::wstring& kind) {
   std::wstring args = std::to_wstring(at.x) + L" " + std::to_wstring(at.y) + L" " + kind;
   for (const std::wstring& f : files) args += L" " + Quoted(f);
-  process_ = Launch(Quoted(StandinDir() + L"drop_source.exe") + L" " + args);
+  process_.Reset(Launch(Quoted(StandinDir() + L"drop_source.exe") + L" " + args));
 }
 
-Drop::~Drop() {
-  if (!process_) return;
-  if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) TerminateProcess(process_, 999);
-  CloseHandle(process_);
-}
-
-int Drop::Wait(DWORD ms) {
+int Drop::Wait() {
   DWORD code = 0;
-  if (!process_ || WaitForSingleObject(process_, ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_, &code))
-    return -1;
-  return static_cast<int>(code);
+  const bool ended = process_ && WaitForSingleObject(process_.Get(), 10000) == WAIT_OBJECT_0;
+  if (!ended && process_) TerminateProcess(process_.Get(), 999);
+  return ended && GetExitCodeProcess(process_.Get(), &code) ? static_cast<int>(code) : -1;
 }
 
 }  // namespace karuvel::e2e

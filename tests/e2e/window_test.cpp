@@ -4,7 +4,6 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "karuvel_driver.h"
@@ -18,18 +17,22 @@ using namespace ids;
 using Entries = std::vector<std::wstring>;
 
 std::wstring Wide(const char* utf8) {
-  std::wstring text(std::strlen(utf8), L'\0');
-  text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], static_cast<int>(text.size()) + 1)) - 1);
+  std::wstring text(std::strlen(utf8) + 1, L'\0');
+  text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], static_cast<int>(text.size()))) - 1);
   return text;
+}
+
+// A control's left, top, width and height in its container, in pixels.
+std::vector<LONG> Placement(HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 // Paths with Shift-JIS trail bytes 0x5C ("ソ", "表") must survive the ANSI edge.
 const std::wstring kScriptA = L"C:\\ソフト\\表示.ugu", kScriptB = L"C:\\S\\b.psn", kScriptC = L"C:\\S\\c.ugu";
-const std::string kThreeNotes = Ansi(
-    L"[Memo]\r\n3_ScriptEnableDscpServer=true\r\n3_ETag=ETAG-3\r\n3_WatermarkHistory-000=" + kScriptA +
-    L"\r\n3_ScriptFileName=" + kScriptA + L"\r\n8_ScriptEnableDscpServer=TRUE\r\n8_ETag=付箋8\r\n"
-    L"8_WatermarkHistory-000=" + kScriptB + L"\r\n8_WatermarkHistory-001=" + kScriptA + L"\r\n8_ScriptFileName=" +
-    kScriptC + L"\r\n5_ScriptEnableDscpServer=true\r\n5_ETag=ETAG-5\r\n6_ETag=ETAG-6\r\n");
+const std::string kNew = "4_ScriptEnableDscpServer=true\r\n4_ETag=NEW\r\n4_ScriptFileName=C:\\n.ugu\r\n";
 
 class KaruvelWindow : public ::testing::Test {
  protected:
@@ -37,12 +40,15 @@ class KaruvelWindow : public ::testing::Test {
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     root_ = MakeZMemoRoot(std::wstring(name.begin(), name.end()));
     SetZMemoRoot(root_);
-    WriteMemo(kThreeNotes);
+    WriteMemo(Ansi(L"[Memo]\r\n3_ScriptEnableDscpServer=true\r\n3_ETag=ETAG-3\r\n3_WatermarkHistory-000=" + kScriptA +
+                   L"\r\n3_ScriptFileName=" + kScriptA + L"\r\n8_ScriptEnableDscpServer=TRUE\r\n8_ETag=付箋8\r\n"
+                   L"8_WatermarkHistory-000=" + kScriptB + L"\r\n8_WatermarkHistory-001=" + kScriptA +
+                   L"\r\n8_ScriptFileName=" + kScriptC + L"\r\n5_ScriptEnableDscpServer=true\r\n5_ETag=ETAG-5\r\n"));
   }
   void WriteMemo(const std::string& bytes) { ASSERT_TRUE(WriteBytes(MemoIniOf(root_), bytes)); }
   HWND C(int id) const { return karuvel_.Control(id); }
-  // The one message box showing, with its text; closed with OK.
-  std::wstring CloseMessage(const Karuvel& k) {
+  // The one message box showing, closed with OK: its text.
+  static std::wstring CloseMessage(const Karuvel& k) {
     HWND box = k.WaitMessageBox();
     if (!box) return L"(none)";
     const std::wstring text = MessageBoxText(box);
@@ -60,39 +66,33 @@ class KaruvelWindow : public ::testing::Test {
 TEST_F(KaruvelWindow, StartupFailuresShowTheirMessageOverTheCollapsedWindowThenEnd) {
   const std::wstring notInstalled = Wide(expected::kNotInstalled), noNote = Wide(expected::kNoSwitchableNote);
   struct Case {
-    const char* name;
     std::optional<std::wstring> root;
-    const char* memo;  // null: none
+    const char* memo;  // null: none; "": the three notes
     DWORD attributes;
     bool locked;
     const std::wstring& message;
+  } cases[] = {
+      {std::nullopt, "", 0, false, notInstalled},  // no ZMemo key
+      {L"", "", 0, false, notInstalled},
+      {root_, nullptr, 0, false, notInstalled},
+      {root_, "", FILE_ATTRIBUTE_HIDDEN, false, notInstalled},
+      {root_, "", FILE_ATTRIBUTE_SYSTEM, false, notInstalled},
+      {root_, "1_ScriptEnableDscpServer=false\r\n1_ETag=E1\r\n2_ScriptEnableDscpServer= true\r\n", 0, false, noNote},
+      {root_, "", 0, true, noNote},  // a locked memo.ini exists, so start-up goes on, and reads nothing
   };
-  const Case cases[] = {
-      {"no ZMemo key", std::nullopt, "", 0, false, notInstalled},
-      {"empty Root", L"", "", 0, false, notInstalled},
-      {"no memo.ini", root_, nullptr, 0, false, notInstalled},
-      {"hidden memo.ini", root_, "", FILE_ATTRIBUTE_HIDDEN, false, notInstalled},
-      {"system memo.ini", root_, "", FILE_ATTRIBUTE_SYSTEM, false, notInstalled},
-      {"every note off", root_, "1_ScriptEnableDscpServer=false\r\n1_ETag=E1\r\n2_ScriptEnableDscpServer= true\r\n",
-       0, false, noNote},
-      {"locked memo.ini", root_, "", 0, true, noNote},  // it exists, so start-up goes on, and reads nothing
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    SetZMemoRoot(c.root);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(i);
     SetFileAttributesW(MemoIniOf(root_).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(MemoIniOf(root_).c_str());
-    if (c.memo) WriteMemo(*c.memo ? c.memo : kThreeNotes.c_str());
-    if (c.attributes) {
-      ASSERT_TRUE(SetFileAttributesW(MemoIniOf(root_).c_str(), c.attributes));
-    }
-    const UniqueFile lock(c.locked ? CreateFileW(MemoIniOf(root_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                                 OPEN_EXISTING, 0, nullptr)
-                                   : INVALID_HANDLE_VALUE);
-    ASSERT_EQ(static_cast<bool>(lock), c.locked);
+    SetUp();
+    SetZMemoRoot(c.root);
+    if (!c.memo) DeleteFileW(MemoIniOf(root_).c_str());
+    if (c.memo && *c.memo) WriteMemo(c.memo);
+    if (c.attributes) SetFileAttributesW(MemoIniOf(root_).c_str(), c.attributes);
+    const UniqueFile lock(c.locked ? CreateFileW(MemoIniOf(root_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                                 nullptr) : INVALID_HANDLE_VALUE);
     Karuvel karuvel;
-    ASSERT_TRUE(karuvel.Start());
-    ASSERT_NE(karuvel.WaitMessageBox(), nullptr);
+    ASSERT_TRUE(karuvel.Start() && karuvel.WaitMessageBox());
     EXPECT_EQ(OuterSize(MainWindowOf(karuvel.Pid())).cy, 195);
     EXPECT_FALSE(IsEnabled(karuvel.Control(kText1)) || IsEnabled(karuvel.Control(kText2)));
     EXPECT_EQ(ReadText(karuvel.Control(kLblVersion)), L"Ver.0.15");
@@ -111,18 +111,19 @@ TEST_F(KaruvelWindow, SessionOfChoicesDetailsAndReloads) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(ReadText(window), L"Karuvel");
   EXPECT_EQ(ListEntries(C(kCbo切替対象)), (Entries{L"ETAG-3", L"付箋8", L"ETAG-5"}));
-  EXPECT_EQ(ListSelection(C(kCbo切替対象)), 0);
   EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptA}));
-  EXPECT_EQ(ListSelection(C(kCbo切替スクリプト)), 0);
-  EXPECT_EQ(FocusOf(window), C(kCbo切替対象));
+  EXPECT_EQ(ListSelection(C(kCbo切替対象)) + ListSelection(C(kCbo切替スクリプト)), 0);
+  GUITHREADINFO focus{};
+  focus.cbSize = sizeof focus;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &focus);
+  EXPECT_EQ(focus.hwndFocus, C(kCbo切替対象));
   EXPECT_TRUE(MessageBoxesOf(karuvel_.Pid()).empty());
 
-  // The layout in twips, 15 to the pixel at 96 DPI; height 0 where the control sizes itself.
-  struct Placement {
+  // The layout in twips, 15 to the pixel at 96 DPI (height 0: the control sizes itself), in tab order.
+  const struct {
     int id, container, left, top, width, height;
     const wchar_t* caption;
-  };
-  const Placement placements[] = {
+  } layout[] = {
       {kFrame4, 0, 1620, 1800, 1275, 675, L""}, {kCmd詳細, kFrame4, 180, 240, 855, 315, L"詳細"},
       {kFrame1, 0, 2940, 1800, 3015, 675, L""}, {kCmd終了, kFrame1, 1980, 240, 855, 315, L"終了"},
       {kCmd切替, kFrame1, 180, 240, 855, 315, L"切替"}, {kCmd再読み込み, kFrame1, 1080, 240, 855, 315, L"再読込"},
@@ -133,23 +134,14 @@ TEST_F(KaruvelWindow, SessionOfChoicesDetailsAndReloads) {
       {kText2, kFrame2, 180, 300, 5415, 855, nullptr}, {kLblVersion, 0, 4620, 240, 1155, 255, L"Ver.0.15"},
       {kLabel3, 0, 3180, 120, 1755, 315, L"Karuvel"}, {kLabel4, 0, 3240, 120, 1755, 315, L"Karuvel"},
       {kShape1, 0, 180, 360, 5715, 135, nullptr}};
-  for (const Placement& p : placements) {
-    SCOPED_TRACE(p.id);
-    ASSERT_EQ(GetParent(C(p.id)), p.container ? C(p.container) : window);
-    const RECT r = RectInContainer(C(p.id));
-    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, p.height ? r.bottom - r.top : 0}),
-              (std::vector<LONG>{p.left / 15, p.top / 15, p.width / 15, p.height / 15}));
-    if (p.caption) {
-      EXPECT_EQ(ReadText(C(p.id)), p.caption);
-    }
+  for (const auto& p : layout) {
+    ASSERT_EQ(GetParent(C(p.id)), p.container ? C(p.container) : window) << p.id;
+    std::vector<LONG> placed = Placement(C(p.id));
+    placed[3] *= p.height ? 1 : 0;
+    EXPECT_EQ(placed, (std::vector<LONG>{p.left / 15, p.top / 15, p.width / 15, p.height / 15})) << p.id;
+    EXPECT_EQ(ReadText(C(p.id)), p.caption ? p.caption : ReadText(C(p.id))) << p.id;
   }
-  EXPECT_EQ(OuterSize(window).cx, 416);
-  EXPECT_EQ(OuterSize(window).cy, 195);
-  for (int id : {kText1, kText2})
-    EXPECT_EQ(GetWindowLongW(C(id), GWL_STYLE) & (ES_MULTILINE | WS_VSCROLL | ES_READONLY),
-              ES_MULTILINE | WS_VSCROLL | ES_READONLY);
-  for (int id : {kCbo切替対象, kCbo切替スクリプト}) EXPECT_EQ(GetWindowLongW(C(id), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
-  EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME);
+  EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 416195);
   const int order[] = {kCbo切替対象, kCbo切替スクリプト, kCmd詳細, kCmd切替, kCmd再読み込み, kCmd終了, kCbo切替対象};
   for (size_t i = 0; i + 1 < std::size(order); ++i)
     EXPECT_EQ(GetNextDlgTabItem(window, C(order[i]), FALSE), C(order[i + 1])) << i;
@@ -176,50 +168,43 @@ TEST_F(KaruvelWindow, SessionOfChoicesDetailsAndReloads) {
   EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 195 && !IsEnabled(C(kText1)) && !IsEnabled(C(kText2)); }));
   EXPECT_EQ(ReadText(C(kText2)), L"request");
 
-  // Reloads: a changed file; a deleted or locked one shows the notes read before; no note at all.
-  WriteMemo("4_ScriptEnableDscpServer=true\r\n4_ETag=NEW\r\n4_ScriptFileName=C:\\n.ugu\r\n");
+  // Reloads: a changed file; a deleted or locked one leaves the notes read before; no note at all.
+  WriteMemo(kNew);
   Click(C(kCmd再読み込み));
   EXPECT_TRUE(WaitUntil([&] { return ListEntries(C(kCbo切替対象)) == Entries{L"NEW"}; }));
   EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{L"C:\\n.ugu"}));
   for (const bool locked : {false, true}) {
     Choose(C(kCbo切替スクリプト), -1);
     const UniqueFile lock(locked ? CreateFileW(MemoIniOf(root_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                               nullptr)
-                                 : INVALID_HANDLE_VALUE);
+                                               nullptr) : INVALID_HANDLE_VALUE);
     if (!locked) DeleteFileW(MemoIniOf(root_).c_str());
     Click(C(kCmd再読み込み));
     EXPECT_TRUE(WaitUntil([&] { return ListSelection(C(kCbo切替スクリプト)) == 0; })) << locked;
     EXPECT_EQ(ListEntries(C(kCbo切替対象)), Entries{L"NEW"});
-    if (!locked) WriteMemo("4_ScriptEnableDscpServer=true\r\n4_ETag=NEW\r\n4_ScriptFileName=C:\\n.ugu\r\n");
+    if (!locked) WriteMemo(kNew);
   }
   WriteMemo("3_ScriptEnableDscpServer=false\r\n3_ETag=ETAG-3\r\n");
   Click(C(kCmd再読み込み));
   EXPECT_EQ(CloseMessage(karuvel_), Wide(expected::kNoSwitchableNote));
   EXPECT_TRUE(ListEntries(C(kCbo切替対象)).empty() && ListEntries(C(kCbo切替スクリプト)).empty());
   EXPECT_FALSE(karuvel_.WaitExit(300).has_value());  // the program lives on
-
   Click(C(kCmd終了));
   EXPECT_EQ(karuvel_.WaitExit(), std::optional<DWORD>(0));
   EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
 }
 
 TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
-  {
-    UniqueKey desktop;  // read by Karuvel when it starts; the test program keeps its own DPI
-    const DWORD dpi = 120;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              desktop.Put(), nullptr), 0);
-    RegSetValueExW(desktop.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-    ASSERT_TRUE(karuvel_.Start());
-    karuvel_.WaitReady(3);
-    RegDeleteValueW(desktop.Get(), L"LogPixels");
-  }
-  HWND window = MainWindowOf(karuvel_.Pid());
+  UniqueKey desktop;  // read by Karuvel when it starts; the test program keeps its own DPI
+  const DWORD dpi = 120;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            desktop.Put(), nullptr), 0);
+  RegSetValueExW(desktop.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  ASSERT_TRUE(karuvel_.Start());
+  HWND window = karuvel_.WaitReady(3);
+  RegDeleteValueW(desktop.Get(), L"LogPixels");
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(OuterSize(window).cx, 520);
-  EXPECT_EQ(OuterSize(window).cy, 244);  // 2925 twips: 243.75 pixels
-  const RECT details = RectInContainer(C(kCmd詳細));
-  EXPECT_EQ((std::vector<LONG>{details.left, details.right - details.left}), (std::vector<LONG>{15, 71}));
+  EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 520244);  // 2925 twips: 243.75 pixels
+  EXPECT_EQ(Placement(C(kCmd詳細)), (std::vector<LONG>{15, 20, 71, 26}));  // 855 by 315 twips
   // The view still toggles both ways though neither height is a whole number of pixels.
   Click(C(kCmd詳細));
   EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 474; }));  // 5685: 473.75
@@ -231,10 +216,8 @@ TEST_F(KaruvelWindow, ClosingByAnyMeansEndsTheProgramAndOnlyOneOfSimultaneousLau
   for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0},
                                         {WM_ENDSESSION, TRUE}}) {
     Karuvel karuvel;
-    ASSERT_TRUE(karuvel.Start());
-    HWND window = karuvel.WaitReady(3);
-    ASSERT_NE(window, nullptr);
-    PostMessageW(window, message, wParam, 0);
+    ASSERT_TRUE(karuvel.Start() && karuvel.WaitReady(3));
+    PostMessageW(karuvel.WaitReady(3), message, wParam, 0);
     EXPECT_EQ(karuvel.WaitExit(), std::optional<DWORD>(0)) << message;
     EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
   }
@@ -246,13 +229,7 @@ TEST_F(KaruvelWindow, ClosingByAnyMeansEndsTheProgramAndOnlyOneOfSimultaneousLau
     return n;
   };
   ASSERT_TRUE(WaitUntil([&] { return running() == 1; }, 20000));
-  for (const Karuvel& k : launched) {
-    if (k.Running()) {
-      EXPECT_NE(k.WaitReady(3), nullptr);
-    } else {
-      EXPECT_EQ(k.WaitExit(0), std::optional<DWORD>(0));  // silently
-    }
-  }
+  for (const Karuvel& k : launched) EXPECT_TRUE(k.Running() ? k.WaitReady(3) != nullptr : k.WaitExit(0) == 0u);
   Sleep(300);
   EXPECT_EQ(running(), 1);
 }
