@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets and runs each for a bounded time.
 #   tools/fuzz.sh            a minute per target
-#   tools/fuzz.sh --short    a few seconds per target (part of the test command)
+#   tools/fuzz.sh --short    a few seconds per target
 #   tools/fuzz.sh -t SECONDS
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,12 +18,12 @@ cmake --build --preset fuzz -j "$(nproc)"
 out=build/fuzz/runs
 mkdir -p "$out"
 status=0
-for target in build/fuzz/fuzz/*_fuzz; do
+for target in build/fuzz/bench/fuzz/*_fuzz; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
   corpus="$out/$name.corpus"
   mkdir -p "$corpus"
-  seeds=fuzz/seeds/$name
+  seeds=bench/fuzz/seeds/$name
   [ -d "$seeds" ] || seeds=
   # rss_limit bounds memory and timeout catches a hang; a crash, leak or sanitizer report fails the run.
   if "$target" -max_total_time="$seconds" -rss_limit_mb=1024 -timeout=10 -max_len=65536 -print_final_stats=1 \

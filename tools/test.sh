@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: set-up, the native unit tests, the same under ASan/UBSan, short fuzz runs when
-# present, and the Win32 tests under Wine (the check of the release zip among them).
+# Runs every test: set-up, the native unit tests, the same under ASan/UBSan, and the Win32 tests
+# under Wine (the check of the release zip among them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -11,10 +11,6 @@ for preset in native native-asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
-
-if [ -x tools/fuzz.sh ]; then
-  tools/fuzz.sh --short
-fi
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
