@@ -3,20 +3,20 @@
 // Karuvel still answers, its handles and private memory are back near where they started, and the
 // host's log holds exactly the requests that were meant to reach it.
 //
-// Short by default (part of the test command); KARUVEL_SOAK=long runs 2000 switches and 500 drops.
-#include <gtest/gtest.h>
+// On demand, not part of the test command: soak.exe <karuvel.exe> runs 50 switches and 20 drops,
+// and with KARUVEL_SOAK=long 2000 switches and 500 drops. Exit code 0 when every check held.
 #include <windows.h>
 #include <psapi.h>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "dscp_e2e.h"
-#include "karuvel_driver.h"
 #include "shell/control_ids.h"
+#include "standins/zmemo_host/demo_layout.h"
+#include "tests/e2e/karuvel_driver.h"
 
 namespace karuvel::e2e {
 namespace {
@@ -32,6 +32,30 @@ bool LongRun() {
   char value[16] = {};
   return GetEnvironmentVariableA("KARUVEL_SOAK", value, sizeof value) > 0 && std::string(value) == "long";
 }
+
+std::string Utf8Of(const std::wstring& text) {
+  std::string out(text.size() * 3, '\0');
+  out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                                     static_cast<int>(out.size()), nullptr, nullptr)));
+  return out;
+}
+
+// Counts the checks that failed and says which.
+class Checks {
+ public:
+  bool operator()(bool ok, const std::string& what) {
+    if (!ok) {
+      ++failed_;
+      std::printf("soak: FAILED: %s\n", what.c_str());
+      std::fflush(stdout);
+    }
+    return ok;
+  }
+  int Failed() const { return failed_; }
+
+ private:
+  int failed_ = 0;
+};
 
 // ---- What Karuvel holds -----------------------------------------------------------------------
 
@@ -61,10 +85,10 @@ ULONG HandleCount(HANDLE process, DWORD pid) {
   if (status != 0) return 0;
   const ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
   const Entry* entry = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
-  ULONG count2 = 0;
+  ULONG counted = 0;
   for (ULONG i = 0; i < entries; ++i)
-    if (entry[i].pid == static_cast<USHORT>(pid)) ++count2;
-  return count2;
+    if (entry[i].pid == static_cast<USHORT>(pid)) ++counted;
+  return counted;
 }
 
 // Committed private memory of a process in bytes: PrivateUsage where the system reports it (0
@@ -92,9 +116,18 @@ struct Usage {
   SIZE_T privateBytes;
 };
 
-Usage UsageOf(const Karuvel& karuvel) {
-  return {HandleCount(karuvel.Process(), karuvel.Pid()), PrivateBytes(karuvel.Process())};
-}
+// The driver keeps Karuvel's process handle to itself; this one is opened from the id, only to read.
+class Watched {
+ public:
+  explicit Watched(DWORD pid)
+      : pid_(pid), process_(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid)) {}
+  bool Opened() const { return static_cast<bool>(process_); }
+  Usage Now() const { return {HandleCount(process_.Get(), pid_), PrivateBytes(process_.Get())}; }
+
+ private:
+  DWORD pid_;
+  UniqueHandle process_;
+};
 
 // ---- The stand-in host ------------------------------------------------------------------------
 
@@ -116,34 +149,40 @@ const char* MoodName(Mood mood) {
 // Whether a request sent in this mood reaches the host (and its log).
 bool Reaches(Mood mood) { return mood != Mood::Gone && mood != Mood::Deaf; }
 
+// One port for the whole run: Karuvel keeps the environment it was started with, so every host
+// listens where the first did. Random, as the driver's ports, so sessions side by side differ.
+int UseFreshPort(int attempt) {
+  const int port = 20000 + static_cast<int>((GetTickCount64() * 2654435761u + 7919u * attempt) % 10000);
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(port).c_str());
+  return port;
+}
+
 // The host in one mood: the stand-in host with the matching options; nobody for "gone"; for
 // "deaf" ZMemo's mutex held here with nobody listening, so Karuvel thinks ZMemo runs and the
 // library cannot connect.
 class MoodyHost {
  public:
-  explicit MoodyHost(Mood mood) {
+  MoodyHost(Mood mood, int port) {
     const std::wstring known = L"--etag 付箋1 --etag ETAG-2";
+    const auto host = [&](const std::wstring& options) {
+      host_ = std::make_unique<StandinHost>(StandinDir(), port, options);
+    };
     switch (mood) {
-      case Mood::Normal: host_ = std::make_unique<ZMemoHost>(known); break;
-      case Mood::FullReply: host_ = std::make_unique<ZMemoHost>(L"--reply-fill " + std::to_wstring(kFullReply)); break;
-      case Mood::OversizeReply: host_ = std::make_unique<ZMemoHost>(L"--reply-fill 25000"); break;
-      case Mood::Slow: host_ = std::make_unique<ZMemoHost>(known + L" --silent-ms " + std::to_wstring(kSlowHostMs)); break;
+      case Mood::Normal: host(known); break;
+      case Mood::FullReply: host(L"--reply-fill " + std::to_wstring(kFullReply)); break;
+      case Mood::OversizeReply: host(L"--reply-fill 25000"); break;
+      case Mood::Slow: host(known + L" --silent-ms " + std::to_wstring(kSlowHostMs)); break;
       case Mood::Gone: break;
-      case Mood::Deaf: mutex_ = CreateMutexA(nullptr, FALSE, "TMemoManWndMutex"); break;
+      case Mood::Deaf: mutex_.Reset(CreateMutexA(nullptr, FALSE, "TMemoManWndMutex")); break;
     }
   }
-  ~MoodyHost() {
-    if (mutex_) CloseHandle(mutex_);
-  }
-  MoodyHost(const MoodyHost&) = delete;
-  MoodyHost& operator=(const MoodyHost&) = delete;
 
   bool Up() const { return host_ ? host_->Started() : true; }
   std::vector<std::string> Requests() const { return host_ ? host_->Requests() : std::vector<std::string>(); }
 
  private:
-  std::unique_ptr<ZMemoHost> host_;
-  HANDLE mutex_ = nullptr;
+  std::unique_ptr<StandinHost> host_;
+  UniqueHandle mutex_;
 };
 
 // ---- The soak ---------------------------------------------------------------------------------
@@ -152,74 +191,71 @@ std::wstring Request(const std::wstring& etag, const std::wstring& script) {
   return L"LOAD DSCP/1.3\r\nTargetETag: " + etag + L"\r\nScript: " + script + L"\r\n\r\n";
 }
 
-class Soak : public ::testing::Test {
- protected:
-  void SetUp() override {
-    root_ = MakeZMemoRoot(L"Soak");
-    SetZMemoRoot(root_);
-    const Scripts scripts = MakeScripts(root_);
-    ugu_ = scripts.ugu;
-    psn_ = scripts.psn;
-    shared_ = scripts.shared;
-    ASSERT_TRUE(WriteBytes(MemoIniOf(root_),
-                           Ansi(L"[Memo]\r\n1_ScriptEnableDscpServer=true\r\n1_ETag=付箋1\r\n"
-                                L"1_WatermarkHistory-000=" + ugu_ + L"\r\n1_WatermarkHistory-001=" + psn_ + L"\r\n"
-                                L"2_ScriptEnableDscpServer=true\r\n2_ETag=ETAG-2\r\n"
-                                L"2_WatermarkHistory-000=" + shared_ + L"\r\n2_ScriptFileName=" + shared_ + L"\r\n")));
-    notes_ = {{L"付箋1", {ugu_, psn_}}, {L"ETAG-2", {shared_}}};
+// Waits for the end of one switch or drop, answering message boxes. True when it ended with the
+// buttons enabled again and, when `expectBox` is set, after a message box.
+bool WaitDone(const Karuvel& karuvel, bool expectBox, std::wstring& boxText) {
+  bool sawBox = false;
+  return WaitUntil([&] {
+    for (HWND box : MessageBoxesOf(karuvel.Pid())) {
+      boxText = MessageBoxText(box);
+      sawBox = true;
+      PressOk(box);
+      return false;
+    }
+    if (!IsEnabled(karuvel.Control(kCmd切替))) return false;
+    if (expectBox) return sawBox;
+    return !ReadText(karuvel.Control(kText2)).empty() && !ReadText(karuvel.Control(kText1)).empty();
+  }, 15000);
+}
 
-    // One port for the whole run: Karuvel keeps the environment it was started with.
-    UseFreshPort();
-    SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", std::to_wstring(kLibraryTimeoutMs).c_str());
-  }
-  void TearDown() override { SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", nullptr); }
-
-  // Waits for the end of one switch or drop, answering message boxes. True when it ended with the
-  // buttons enabled again and, when `expectBox` is set, after a message box.
-  bool WaitDone(bool expectBox, std::wstring& boxText) {
-    bool sawBox = false;
-    const bool done = WaitUntil([&] {
-      for (HWND box : MessageBoxesOf(karuvel_.Pid())) {
-        boxText = MessageBoxText(box);
-        sawBox = true;
-        PressOk(box);
-        return false;
-      }
-      if (!IsEnabled(karuvel_.Control(kCmd切替))) return false;
-      if (expectBox) return sawBox;
-      return !ReadText(karuvel_.Control(kText2)).empty() && !ReadText(karuvel_.Control(kText1)).empty();
-    }, 15000);
-    return done;
-  }
-
-  std::wstring root_, ugu_, psn_, shared_;
-  std::vector<std::pair<std::wstring, std::vector<std::wstring>>> notes_;
-  Karuvel karuvel_;
-};
-
-TEST_F(Soak, SwitchesAndDropsAgainstAMoodyHost) {
+int Soak() {
+  Checks check;
   const bool longRun = LongRun();
   const int switches = longRun ? 2000 : 50;
   const int drops = longRun ? 500 : 20;
-  // Every mood shows up in the short run too; the first phase is the warm-up.
+
+  // The demo's packages, under notes of the soak's own.
+  const std::wstring root = MakeZMemoRoot(L"Soak", true);
+  SetZMemoRoot(root);
+  const std::wstring ugu = root + zmemo_demo::kUguOwnDat, psn = root + zmemo_demo::kPsn,
+                     shared = root + zmemo_demo::kUguSharedDat;
+  if (!check(WriteBytes(MemoIniOf(root),
+                        Ansi(L"[Memo]\r\n1_ScriptEnableDscpServer=true\r\n1_ETag=付箋1\r\n"
+                             L"1_WatermarkHistory-000=" + ugu + L"\r\n1_WatermarkHistory-001=" + psn + L"\r\n"
+                             L"2_ScriptEnableDscpServer=true\r\n2_ETag=ETAG-2\r\n"
+                             L"2_WatermarkHistory-000=" + shared + L"\r\n2_ScriptFileName=" + shared + L"\r\n")),
+             "memo.ini written"))
+    return 1;
+  const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> notes = {{L"付箋1", {ugu, psn}},
+                                                                                 {L"ETAG-2", {shared}}};
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", std::to_wstring(kLibraryTimeoutMs).c_str());
+
+  // Every mood shows up in the short run too; the first round is the warm-up.
   const Mood moods[] = {Mood::Normal, Mood::FullReply, Mood::Slow,          Mood::Gone,
                         Mood::Normal, Mood::Deaf,      Mood::OversizeReply, Mood::Normal};
-
   const int cycle = kPhaseLength * static_cast<int>(sizeof moods / sizeof moods[0]);
   Mood mood = Mood::Normal;
-  auto host = std::make_unique<MoodyHost>(mood);
-  ASSERT_TRUE(host->Up());
-  ASSERT_TRUE(karuvel_.Start());
-  HWND window = karuvel_.WaitReady(static_cast<int>(notes_.size()));
-  ASSERT_NE(window, nullptr);
-  Click(karuvel_.Control(kCmd詳細));  // the expanded view, where the texts show
-  HWND noteList = karuvel_.Control(kCbo切替対象);
-  HWND scriptList = karuvel_.Control(kCbo切替スクリプト);
-  HWND text1 = karuvel_.Control(kText1);
-  HWND text2 = karuvel_.Control(kText2);
-  const POINT dropAt = CentreOf(karuvel_.Control(kLblVersion));
+  int port = 0;
+  std::unique_ptr<MoodyHost> host;
+  for (int tries = 0; tries < 5 && !(host && host->Up()); ++tries)
+    host = std::make_unique<MoodyHost>(mood, port = UseFreshPort(tries));
+  if (!check(host->Up(), "the host listens on a port of its own")) return 1;
 
-  const Usage atStart = UsageOf(karuvel_);
+  Karuvel karuvel;
+  if (!check(karuvel.Start(), "karuvel.exe started")) return 1;
+  HWND window = karuvel.WaitReady(static_cast<int>(notes.size()));
+  if (!check(window != nullptr, "the window lists the notes")) return 1;
+  Click(karuvel.Control(kCmd詳細));  // the expanded view, where the texts show
+  HWND noteList = karuvel.Control(kCbo切替対象);
+  HWND scriptList = karuvel.Control(kCbo切替スクリプト);
+  HWND text1 = karuvel.Control(kText1);
+  HWND text2 = karuvel.Control(kText2);
+  if (!check(WaitUntil([&] { return IsEnabled(text1); }), "the expanded view")) return 1;
+  const POINT dropAt = CentreOf(karuvel.Control(kLblVersion));
+
+  const Watched watched(karuvel.Pid());
+  if (!check(watched.Opened(), "Karuvel's process opened to read")) return 1;
+  const Usage atStart = watched.Now();
   Usage afterWarmUp{};
   std::vector<std::string> expected, logged;
   int counts[kMoods] = {};
@@ -227,8 +263,9 @@ TEST_F(Soak, SwitchesAndDropsAgainstAMoodyHost) {
   int fullReplies = 0;
   const int total = switches + drops;
   int switchesDone = 0, dropsDone = 0;
+  const ULONGLONG soakBegan = GetTickCount64();
   // Collects what the host received once it has caught up with what was meant for it.
-  auto collect = [&] {
+  const auto collect = [&] {
     if (!Reaches(mood)) return;
     const size_t want = expected.size() - logged.size();
     WaitUntil([&] { return host->Requests().size() >= want; }, 20000);
@@ -240,74 +277,81 @@ TEST_F(Soak, SwitchesAndDropsAgainstAMoodyHost) {
       collect();
       host.reset();
       mood = moods[(op / kPhaseLength) % (sizeof moods / sizeof moods[0])];
-      host = std::make_unique<MoodyHost>(mood);
-      ASSERT_TRUE(host->Up()) << MoodName(mood) << " " << op;
+      host = std::make_unique<MoodyHost>(mood, port);
+      if (!check(host->Up(), std::string("host up: ") + MoodName(mood) + " at operation " + std::to_string(op)))
+        return 1;
     }
     // Warmed up after one round of every mood; a trace after each further round shows any growth.
     if (op % cycle == 0 && op > 0) {
-      const Usage now = UsageOf(karuvel_);
+      const Usage now = watched.Now();
       if (op == cycle) afterWarmUp = now;
       std::printf("soak: after %d operations: %lu handles, %lu KB private\n", op, now.handles,
                   static_cast<unsigned long>(now.privateBytes / 1024));
+      std::fflush(stdout);
     }
 
     // Drops spread evenly among the switches.
-    const bool drop = dropsDone < drops && static_cast<long long>(dropsDone) * total < static_cast<long long>(op + 1) * drops;
-    const size_t note = static_cast<size_t>(op) % notes_.size();
-    const std::vector<std::wstring>& history = notes_[note].second;
+    const bool drop =
+        dropsDone < drops && static_cast<long long>(dropsDone) * total < static_cast<long long>(op + 1) * drops;
+    const size_t note = static_cast<size_t>(op) % notes.size();
+    const std::vector<std::wstring>& history = notes[note].second;
     const size_t scriptIndex = static_cast<size_t>(op / 2) % history.size();
-    const std::wstring script = drop ? (op % 2 ? shared_ : psn_) : history[scriptIndex];
+    const std::wstring script = drop ? (op % 2 ? shared : psn) : history[scriptIndex];
+    const std::string where =
+        std::string(drop ? "drop " : "switch ") + std::to_string(op) + " (" + MoodName(mood) + ")";
 
     // Choosing the note empties both texts once its handler has run; wait for that, so the next
     // choice is not undone by the refill of the script list.
     const ULONGLONG began = GetTickCount64();
     SetEditText(text2, L"waiting for the note");
     Choose(noteList, static_cast<int>(note));
-    ASSERT_TRUE(WaitUntil([&] { return ReadText(text2).empty(); })) << op;
+    if (!check(WaitUntil([&] { return ReadText(text2).empty(); }), where + ": the note chosen")) return 1;
     SetEditText(text1, L"");
     std::wstring boxText;
     if (drop) {
       Drop dropping(dropAt, {script});
-      const bool done = WaitDone(mood == Mood::Gone, boxText);
+      const bool done = WaitDone(karuvel, mood == Mood::Gone, boxText);
       dropping.Wait();
-      ASSERT_TRUE(done) << "drop " << op << " " << MoodName(mood) << " " << Utf8Of(boxText);
+      if (!check(done, where + " ended; box: " + Utf8Of(boxText))) return 1;
       ++dropsDone;
     } else {
       Choose(scriptList, static_cast<int>(scriptIndex));
-      Click(karuvel_.Control(kCmd切替));
-      ASSERT_TRUE(WaitDone(mood == Mood::Gone, boxText))
-          << "switch " << op << " " << MoodName(mood) << " " << Utf8Of(boxText);
+      Click(karuvel.Control(kCmd切替));
+      if (!check(WaitDone(karuvel, mood == Mood::Gone, boxText), where + " ended; box: " + Utf8Of(boxText))) return 1;
       ++switchesDone;
     }
     ++counts[static_cast<int>(mood)];
     msByMood[static_cast<int>(mood)] += GetTickCount64() - began;
 
     if (mood == Mood::Gone) {
-      ASSERT_EQ(boxText, L"ZMemoが起動されていません。") << op;
+      if (!check(boxText == L"ZMemoが起動されていません。", where + ": box " + Utf8Of(boxText))) return 1;
       continue;
     }
-    const std::wstring request = Request(notes_[note].first, script);
-    ASSERT_EQ(ReadText(text2), request) << op;
+    const std::wstring request = Request(notes[note].first, script);
+    if (!check(ReadText(text2) == request, where + ": request shown " + Utf8Of(ReadText(text2)))) return 1;
     const std::wstring reply = ReadText(text1);
     if (mood == Mood::FullReply || mood == Mood::OversizeReply) {
-      ASSERT_EQ(reply.size(), static_cast<size_t>(kFullReply)) << op;
+      if (!check(reply.size() == static_cast<size_t>(kFullReply), where + ": reply of " + std::to_string(reply.size())))
+        return 1;
       ++fullReplies;
     } else if (mood == Mood::Normal) {
-      ASSERT_EQ(reply.rfind(L"DSCP/1.3 200 OK", 0), 0u) << op << " " << Utf8Of(reply);
+      if (!check(reply.rfind(L"DSCP/1.3 200 OK", 0) == 0, where + ": reply " + Utf8Of(reply))) return 1;
     }
     if (Reaches(mood)) expected.push_back(Ansi(request));
   }
   collect();
   host.reset();
+  const ULONGLONG soakMs = GetTickCount64() - soakBegan;
 
   // Still answering, and back near where it started.
   DWORD_PTR answer = 0;
-  EXPECT_NE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
-  const Usage atEnd = UsageOf(karuvel_);
-  EXPECT_EQ(logged.size(), expected.size());
-  EXPECT_TRUE(logged == expected) << "the host's logs differ from the requests sent";
+  check(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0, "Karuvel still answers");
+  const Usage atEnd = watched.Now();
+  check(logged.size() == expected.size(), "requests logged " + std::to_string(logged.size()) + " of " +
+                                              std::to_string(expected.size()) + " sent");
+  check(logged == expected, "the host's logs hold the requests sent, byte for byte");
 
-  std::printf("soak: %d switches, %d drops; operations by mood:", switchesDone, dropsDone);
+  std::printf("soak: %d switches, %d drops in %llu s; operations by mood:", switchesDone, dropsDone, soakMs / 1000);
   for (int m = 0; m < kMoods; ++m)
     std::printf(" %s %d (%llu ms each),", MoodName(static_cast<Mood>(m)), counts[m],
                 counts[m] ? msByMood[m] / static_cast<ULONGLONG>(counts[m]) : 0ull);
@@ -318,11 +362,19 @@ TEST_F(Soak, SwitchesAndDropsAgainstAMoodyHost) {
               static_cast<unsigned long>(atStart.privateBytes / 1024),
               static_cast<unsigned long>(afterWarmUp.privateBytes / 1024),
               static_cast<unsigned long>(atEnd.privateBytes / 1024));
-  EXPECT_EQ(switchesDone, switches);
-  EXPECT_EQ(dropsDone, drops);
-  EXPECT_LE(atEnd.handles, afterWarmUp.handles + 8);
-  EXPECT_LE(atEnd.privateBytes, afterWarmUp.privateBytes + 1024 * 1024);
+  check(switchesDone == switches && dropsDone == drops, "every operation done");
+  check(atEnd.handles <= afterWarmUp.handles + 8, "handles within 8 of the warm-up");
+  check(atEnd.privateBytes <= afterWarmUp.privateBytes + 1024 * 1024, "private memory within 1 MB of the warm-up");
+
+  // And it still closes as the user closes it.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  check(karuvel.WaitExit() == std::optional<DWORD>(0), "Karuvel ends with code 0 when closed");
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", nullptr);
+  std::printf("soak: %s\n", check.Failed() ? "FAILED" : "passed");
+  return check.Failed() ? 1 : 0;
 }
 
 }  // namespace
 }  // namespace karuvel::e2e
+
+int main() { return karuvel::e2e::Soak(); }
