@@ -68,6 +68,11 @@ void Click(HWND button);
 void SetEditText(HWND edit, const std::wstring& text);
 std::wstring MessageBoxText(HWND box);
 void PressOk(HWND box);
+// The one message box of `k` closed with OK: its text, or "(none)"; marked when the box is not as
+// every box must be (caption "KARUVEL", OK only, owned by the window) or does not go.
+std::wstring CloseMessageBox(const Karuvel& k);
+// An expected text (UTF-8, from tests/expected_messages.h) with its {path}.
+std::wstring Expected(const char* utf8, const std::wstring& path = L"");
 bool MutexExists(const char* name);
 
 // A drop made by drop_source.exe at a screen point: files, or with `kind` "--text" plain text, or

@@ -204,6 +204,23 @@ void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
 std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
 void PressOk(HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); }
+
+std::wstring CloseMessageBox(const Karuvel& k) {
+  HWND box = k.WaitMessageBox();
+  if (!box) return L"(none)";
+  const bool proper = ReadText(box) == L"KARUVEL" && GetWindow(box, GW_OWNER) == MainWindowOf(k.Pid()) &&
+                      GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL);
+  const std::wstring text = (proper ? L"" : L"(not an OK-only box of the window's) ") + MessageBoxText(box);
+  PressOk(box);
+  return WaitUntil([&] { return MessageBoxesOf(k.Pid()).empty(); }) ? text : text + L" (stays)";
+}
+
+std::wstring Expected(const char* utf8, const std::wstring& path) {
+  std::wstring text(std::strlen(utf8) + 1, L'\0');
+  text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], static_cast<int>(text.size()))) - 1);
+  const size_t at = text.find(L"{path}");
+  return at == std::wstring::npos ? text : text.replace(at, 6, path);
+}
 bool MutexExists(const char* name) { return static_cast<bool>(UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, name))); }
 
 Drop::Drop(POINT at, const std::vector<std::wstring>& files, const std::wstring& kind) {
