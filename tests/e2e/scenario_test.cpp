@@ -37,6 +37,7 @@ struct Step {
 using Snapshot = std::map<std::wstring, std::string>;
 
 void TakeKey(HKEY parent, const std::wstring& name, const std::wstring& path, Snapshot& out) {
+  if (name == L"Temporary System Parameters") return;  // Wine's own cache, filled by any window program
   UniqueKey key;
   if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
   wchar_t child[16384];
