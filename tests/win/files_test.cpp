@@ -1,0 +1,103 @@
+// The package check, the ordinary-file test and the memo.ini reader on real trees in the temp
+// folder, where Windows decides: letter case, hidden files, directories, wildcards and locks.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/file_system.h"
+#include "common/owners_win.h"
+#include "packages/script_package.h"
+#include "settings/memo_ini.h"
+#include "tests/unit/fake_app.h"
+
+namespace karuvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder whose name holds 表 (0x95 0x5C in code page 932), removed with all in it.
+class Tree : public testing::Test {
+ protected:
+  Tree() { fs::create_directories(root_); }
+  ~Tree() override { fs::remove_all(root_); }
+  // A file holding `bytes` (a folder for FILE_ATTRIBUTE_DIRECTORY) and the folders on its way.
+  Text Make(const Text& relative, DWORD attributes = 0, const std::string& bytes = "x") {
+    const fs::path path = root_ / fs::path(relative);
+    fs::create_directories(attributes == FILE_ATTRIBUTE_DIRECTORY ? path : path.parent_path());
+    if (attributes != FILE_ATTRIBUTE_DIRECTORY) std::ofstream(path, std::ios::binary) << bytes;
+    if (attributes & ~FILE_ATTRIBUTE_DIRECTORY) EXPECT_TRUE(SetFileAttributesW(path.c_str(), attributes));
+    return path.u16string();
+  }
+  Text At(const Text& relative) const { return (root_ / fs::path(relative)).u16string(); }
+
+  const fs::path root_ = fs::temp_directory_path() / (L"カルベル表" + std::to_wstring(GetCurrentProcessId()));
+};
+
+TEST_F(Tree, PackageCheckLooksForTheDataFileOnDisk) {
+  const struct {
+    const char16_t *info, *data;  // the data file is made only for rows that have one
+    DWORD dataAttributes;
+    int16_t expected;
+  } rows[] = {
+      {u"A\\Foo.ugu", u"A\\FOO\\DAT\\mio00.euu", 0, 0},
+      {u"D\\foo.Psn", u"D\\foo\\DAT\\aya00.out", 0, 0},  // looked for as FOO
+      {u"F.x\\Bar.ugu", u"F.x\\BAR\\DAT\\mio00.euu", 0, 0},
+      {u"G\\a.b.ugu", u"G\\DAT\\mio00.euu", 0, 0},  // no base name: the DAT beside
+      {u"表\\ソ能表.ugu", u"表\\ソ能表\\DAT\\mio00.euu", 0, 0},  // each ends in byte 0x5C
+      {u"H\\ab.psn", u"H\\AB\\DAT\\aya00.out", 0, -2},  // two letters make no base name
+      {u"能\\表ソ.psn", u"能\\表ソ\\DAT\\aya00.out", 0, -2},
+      {u"I\\Foo.ugu", u"I\\FOO\\DAT\\mio00.euu", FILE_ATTRIBUTE_HIDDEN, -2},
+      {u"J\\Foo.psn", u"J\\FOO\\DAT\\aya00.out", FILE_ATTRIBUTE_DIRECTORY, -2},
+      {u"A/Foo.ugu", nullptr, 0, -2},  // found, but "/" does not part the folder from the name
+      {u"A\\Nope.ugu", nullptr, 0, -1},
+      {u"A\\*.ugu", nullptr, 0, -1},
+      {u"A\\Fo?.ugu", nullptr, 0, -1},
+      {u"A\\Foo<", nullptr, 0, -1},
+      {u"A\\Foo.ug>", nullptr, 0, -1},
+      {u"A\\Foo\".ugu", nullptr, 0, -1},
+  };
+  for (const auto& row : rows) {
+    if (row.data) Make(row.info), Make(row.data, row.dataAttributes);
+    EXPECT_EQ(CheckScriptPackage(At(row.info), RealFileSystem()), row.expected) << TextToUtf8(row.info);
+  }
+}
+
+TEST_F(Tree, OnlyOrdinaryFilesCount) {
+  const Text file = Make(u"a表.txt");
+  EXPECT_TRUE(RealFileSystem().IsOrdinaryFile(At(u"A表.TXT")));
+  EXPECT_TRUE(FileExists(file + u"\\", RealFileSystem()));
+  const Text others[] = {Make(u"h.txt", FILE_ATTRIBUTE_HIDDEN), Make(u"s.txt", FILE_ATTRIBUTE_SYSTEM),
+                         Make(u"sub", FILE_ATTRIBUTE_DIRECTORY), file + u"\\", At(u"*"), At(u"a表.tx?"),
+                         file + Text(1, u'\0') + u"x", u"", u"Q:\\no\\such\\drive.txt"};
+  for (const Text& path : others) EXPECT_FALSE(RealFileSystem().IsOrdinaryFile(path)) << TextToUtf8(path);
+}
+
+TEST_F(Tree, MemoIniHiddenAFolderOrLockedBetweenThePassesLeavesTheTable) {
+  const Text memo = Make(u"memo.ini", 0, "0_ScriptEnableDscpServer=true\r\n0_ETag=\x95\x5C\r\n");
+  NoteTable table;
+  {
+    // ZMemo may have it open for writing.
+    const UniqueFile zmemo(CreateFileW(Wide(memo), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    ReadMemoIni(memo, table, RealFileSystem());
+  }
+  const std::string other = "1_ScriptEnableDscpServer=true\r\n1_ETag=new\r\n";
+  ReadMemoIni(Make(u"hidden.ini", FILE_ATTRIBUTE_HIDDEN, other), table, RealFileSystem());
+  ReadMemoIni(Make(u"folder.ini", FILE_ATTRIBUTE_DIRECTORY), table, RealFileSystem());
+  const Text locked = Make(u"locked.ini", 0, other);
+  UniqueFile lock;
+  fakes::HookedFileSystem hooked;
+  hooked.beforeOpen = [&](int open) {
+    if (open == 2) lock.Reset(CreateFileW(Wide(locked), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  };
+  ReadMemoIni(locked, table, hooked);
+  EXPECT_TRUE(lock);
+  ASSERT_EQ(table.intNoteCount, 1);
+  EXPECT_EQ(table.Notes[0].strETag, u"表");
+}
+
+}  // namespace
+}  // namespace karuvel
