@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "common/file_system.h"
 #include "common/owners_win.h"
@@ -16,32 +17,28 @@
 namespace karuvel {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A fresh folder whose name holds 表 (0x95 0x5C in code page 932), removed with all in it.
+// A folder whose name holds 表 (0x95 0x5C in code page 932), removed with all in it.
 class Tree : public testing::Test {
  protected:
-  Tree() { fs::create_directories(root_); }
-  ~Tree() override { fs::remove_all(root_); }
+  ~Tree() override { std::filesystem::remove_all(root_); }
+  Text At(const Text& relative) const { return (root_ / std::filesystem::path(relative)).u16string(); }
   // A file holding `bytes` (a folder for FILE_ATTRIBUTE_DIRECTORY) and the folders on its way.
   Text Make(const Text& relative, DWORD attributes = 0, const std::string& bytes = "x") {
-    const fs::path path = root_ / fs::path(relative);
-    fs::create_directories(attributes == FILE_ATTRIBUTE_DIRECTORY ? path : path.parent_path());
-    if (attributes != FILE_ATTRIBUTE_DIRECTORY) std::ofstream(path, std::ios::binary) << bytes;
-    if (attributes & ~FILE_ATTRIBUTE_DIRECTORY) EXPECT_TRUE(SetFileAttributesW(path.c_str(), attributes));
+    const std::filesystem::path path = At(relative);
+    const bool folder = attributes == FILE_ATTRIBUTE_DIRECTORY;
+    std::filesystem::create_directories(folder ? path : path.parent_path());
+    if (!folder) std::ofstream(path, std::ios::binary) << bytes;
+    if (attributes && !folder) SetFileAttributesW(path.c_str(), attributes);
     return path.u16string();
   }
-  Text At(const Text& relative) const { return (root_ / fs::path(relative)).u16string(); }
 
-  const fs::path root_ = fs::temp_directory_path() / (L"カルベル表" + std::to_wstring(GetCurrentProcessId()));
+  const std::filesystem::path root_ =
+      std::filesystem::temp_directory_path() / (L"カルベル表" + std::to_wstring(GetCurrentProcessId()));
 };
 
 TEST_F(Tree, PackageCheckLooksForTheDataFileOnDisk) {
-  const struct {
-    const char16_t *info, *data;  // the data file is made only for rows that have one
-    DWORD dataAttributes;
-    int16_t expected;
-  } rows[] = {
+  // The information file, its data file (both made when there is one) and the result.
+  const std::tuple<const char16_t*, const char16_t*, DWORD, int> rows[] = {
       {u"A\\Foo.ugu", u"A\\FOO\\DAT\\mio00.euu", 0, 0},
       {u"D\\foo.Psn", u"D\\foo\\DAT\\aya00.out", 0, 0},  // looked for as FOO
       {u"F.x\\Bar.ugu", u"F.x\\BAR\\DAT\\mio00.euu", 0, 0},
@@ -52,16 +49,12 @@ TEST_F(Tree, PackageCheckLooksForTheDataFileOnDisk) {
       {u"I\\Foo.ugu", u"I\\FOO\\DAT\\mio00.euu", FILE_ATTRIBUTE_HIDDEN, -2},
       {u"J\\Foo.psn", u"J\\FOO\\DAT\\aya00.out", FILE_ATTRIBUTE_DIRECTORY, -2},
       {u"A/Foo.ugu", nullptr, 0, -2},  // found, but "/" does not part the folder from the name
-      {u"A\\Nope.ugu", nullptr, 0, -1},
-      {u"A\\*.ugu", nullptr, 0, -1},
-      {u"A\\Fo?.ugu", nullptr, 0, -1},
-      {u"A\\Foo<", nullptr, 0, -1},
-      {u"A\\Foo.ug>", nullptr, 0, -1},
-      {u"A\\Foo\".ugu", nullptr, 0, -1},
+      {u"A\\Nope.ugu", nullptr, 0, -1}, {u"A\\*.ugu", nullptr, 0, -1},   {u"A\\Fo?.ugu", nullptr, 0, -1},
+      {u"A\\Foo<", nullptr, 0, -1},     {u"A\\Foo.ug>", nullptr, 0, -1}, {u"A\\Foo\".ugu", nullptr, 0, -1},
   };
-  for (const auto& row : rows) {
-    if (row.data) Make(row.info), Make(row.data, row.dataAttributes);
-    EXPECT_EQ(CheckScriptPackage(At(row.info), RealFileSystem()), row.expected) << TextToUtf8(row.info);
+  for (const auto& [info, data, dataAttributes, expected] : rows) {
+    if (data) Make(info), Make(data, dataAttributes);
+    EXPECT_EQ(CheckScriptPackage(At(info), RealFileSystem()), expected) << TextToUtf8(info);
   }
 }
 
@@ -79,9 +72,8 @@ TEST_F(Tree, MemoIniHiddenAFolderOrLockedBetweenThePassesLeavesTheTable) {
   const Text memo = Make(u"memo.ini", 0, "0_ScriptEnableDscpServer=true\r\n0_ETag=\x95\x5C\r\n");
   NoteTable table;
   {
-    // ZMemo may have it open for writing.
     const UniqueFile zmemo(CreateFileW(Wide(memo), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
+                                       OPEN_EXISTING, 0, nullptr));  // ZMemo may be writing it
     ReadMemoIni(memo, table, RealFileSystem());
   }
   const std::string other = "1_ScriptEnableDscpServer=true\r\n1_ETag=new\r\n";
