@@ -6,22 +6,17 @@
 #include <atomic>
 #include <thread>
 
-namespace testing {
-namespace internal {
+namespace testing::internal {
 
 class Notification {
  public:
-  Notification() = default;
-  Notification(const Notification&) = delete;
-  Notification& operator=(const Notification&) = delete;
-  void Notify() { notified_.store(true); }
+  void Notify() { notified_ = true; }
   void WaitForNotification() {
-    while (!notified_.load()) std::this_thread::yield();
+    while (!notified_) std::this_thread::yield();
   }
 
  private:
   std::atomic<bool> notified_{false};
 };
 
-}  // namespace internal
-}  // namespace testing
+}  // namespace testing::internal

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/owners_win.h"
+
 namespace karuvel {
 
 std::wstring Quoted(const std::wstring& s);
@@ -29,19 +31,17 @@ class StandinHost {
  public:
   StandinHost(const std::wstring& dir, int port, const std::wstring& options);
   ~StandinHost();
-  StandinHost(const StandinHost&) = delete;
-  StandinHost& operator=(const StandinHost&) = delete;
 
   // True once the host listens.
   bool Started() const { return started_; }
-  HANDLE Process() const { return process_; }
+  HANDLE Process() const { return process_.Get(); }
   // Its request log, as written.
   std::string Log() const;
   // Every request received so far, byte for byte.
   std::vector<std::string> Requests() const;
 
  private:
-  HANDLE process_ = nullptr;
+  UniqueHandle process_;
   std::wstring log_;
   bool started_ = false;
 };

@@ -1,0 +1,215 @@
+// Karuvel's Windows halves against the real thing under Wine: the system's code page 932, trees in
+// the temp folder (letter case, hidden files, wildcards, locks), the registry, named mutexes held by
+// other processes, a real window, and the resources of the karuvel.exe that was built.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include "common/ansi.h"
+#include "common/cp932.h"
+#include "common/dpi.h"
+#include "common/error_box_win.h"
+#include "common/owners_win.h"
+#include "packages/script_package.h"
+#include "settings/memo_ini.h"
+#include "settings/reg.h"
+#include "shell/frm_winsock_win.h"
+#include "shell/winsock02.h"
+#include "test_processes.h"
+#include "tests/unit/fake_app.h"
+
+namespace karuvel {
+namespace {
+
+TEST(Cp932, DecodesAndEncodesAsTheSystem) {
+  auto same = [](const std::string& bytes) {
+    Text system(bytes.size(), u'\0');
+    const int size = static_cast<int>(bytes.size());
+    system.resize(MultiByteToWideChar(932, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(&system[0]), size));
+    return cp932::Decode(bytes) == system;
+  };
+  for (unsigned b = 0; b < 256; ++b) ASSERT_TRUE(same(std::string(1, static_cast<char>(b)))) << b;
+  for (unsigned b = 0; b < 0x10000; ++b) ASSERT_TRUE(same({static_cast<char>(b >> 8), static_cast<char>(b)})) << b;
+  // Runs of ASCII (eight bytes at a time and the rest) among lead, trail, lone and NUL bytes.
+  std::string mixed;
+  for (unsigned x = 1; mixed.size() < 1000000; x = x * 1664525u + 1013904223u)
+    mixed.push_back(static_cast<char>(x >> 30 ? (x >> 16) & 0x7F : x >> 16));
+  EXPECT_TRUE(same(mixed));
+  for (unsigned u = 0; u < 0x10000; ++u) {
+    const Text unit(1, static_cast<char16_t>(u));
+    char system[2];
+    const std::string bytes(system, WideCharToMultiByte(932, 0, Wide(unit), 1, system, 2, nullptr, nullptr));
+    ASSERT_EQ(cp932::Encode(unit), bytes) << u;
+    ASSERT_EQ(cp932::IsRepresentable(unit), IsAnsiRepresentable(unit)) << u;
+  }
+  EXPECT_TRUE(IsAnsiRepresentable(u"C:\\表\\ソ能_=.ugu"));
+  EXPECT_FALSE(IsAnsiRepresentable(u"caf\u00E9"));  // best fit would make it "cafe"
+}
+
+// A folder whose name holds 表 (0x95 0x5C in code page 932), removed with all in it.
+class Tree : public testing::Test {
+ protected:
+  ~Tree() override { std::filesystem::remove_all(root_); }
+  Text At(const Text& relative) const { return (root_ / std::filesystem::path(relative)).u16string(); }
+  // A file holding `bytes` (a folder for FILE_ATTRIBUTE_DIRECTORY) and the folders on its way.
+  Text Make(const Text& relative, DWORD attributes = 0, const std::string& bytes = "x") {
+    const std::filesystem::path path = At(relative);
+    const bool folder = attributes == FILE_ATTRIBUTE_DIRECTORY;
+    std::filesystem::create_directories(folder ? path : path.parent_path());
+    if (!folder) std::ofstream(path, std::ios::binary) << bytes;
+    if (attributes && !folder) SetFileAttributesW(path.c_str(), attributes);
+    return path.u16string();
+  }
+
+  const std::filesystem::path root_ =
+      std::filesystem::temp_directory_path() / (L"カルベル表" + std::to_wstring(GetCurrentProcessId()));
+};
+
+TEST_F(Tree, PackageCheckLooksForTheDataFileOnDisk) {
+  // The information file, its data file (both made when there is one) and the result.
+  const std::tuple<const char16_t*, const char16_t*, DWORD, int> rows[] = {
+      {u"A\\Foo.ugu", u"A\\FOO\\DAT\\mio00.euu", 0, 0}, {u"F.x\\Bar.ugu", u"F.x\\BAR\\DAT\\mio00.euu", 0, 0},
+      {u"D\\foo.Psn", u"D\\foo\\DAT\\aya00.out", 0, 0},  // looked for as FOO
+      {u"G\\a.b.ugu", u"G\\DAT\\mio00.euu", 0, 0},  // no base name: the DAT beside
+      {u"表\\ソ能表.ugu", u"表\\ソ能表\\DAT\\mio00.euu", 0, 0},  // each ends in byte 0x5C
+      {u"H\\ab.psn", u"H\\AB\\DAT\\aya00.out", 0, -2},  // two letters make no base name
+      {u"能\\表ソ.psn", u"能\\表ソ\\DAT\\aya00.out", 0, -2},
+      {u"I\\Foo.ugu", u"I\\FOO\\DAT\\mio00.euu", FILE_ATTRIBUTE_HIDDEN, -2},
+      {u"J\\Foo.psn", u"J\\FOO\\DAT\\aya00.out", FILE_ATTRIBUTE_DIRECTORY, -2},
+      {u"A/Foo.ugu", nullptr, 0, -2},  // found, but "/" does not part the folder from the name
+      {u"A\\Nope.ugu", nullptr, 0, -1}, {u"A\\*.ugu", nullptr, 0, -1},   {u"A\\Fo?.ugu", nullptr, 0, -1},
+      {u"A\\Foo<", nullptr, 0, -1},     {u"A\\Foo.ug>", nullptr, 0, -1}, {u"A\\Foo\".ugu", nullptr, 0, -1},
+  };
+  for (const auto& [info, data, dataAttributes, expected] : rows) {
+    if (data) Make(info), Make(data, dataAttributes);
+    EXPECT_EQ(CheckScriptPackage(At(info), RealFileSystem()), expected) << TextToUtf8(info);
+  }
+}
+
+TEST_F(Tree, OnlyOrdinaryFilesCount) {
+  const Text file = Make(u"a表.txt");
+  EXPECT_TRUE(RealFileSystem().IsOrdinaryFile(At(u"A表.TXT")) && FileExists(file + u"\\", RealFileSystem()));
+  const Text others[] = {Make(u"h.txt", FILE_ATTRIBUTE_HIDDEN), Make(u"s.txt", FILE_ATTRIBUTE_SYSTEM),
+                         Make(u"sub", FILE_ATTRIBUTE_DIRECTORY), file + u"\\", At(u"*"), At(u"a表.tx?"),
+                         file + Text(1, u'\0') + u"x", u"", u"Q:\\no\\such\\drive.txt"};
+  for (const Text& path : others) EXPECT_FALSE(RealFileSystem().IsOrdinaryFile(path)) << TextToUtf8(path);
+}
+
+TEST_F(Tree, MemoIniHiddenAFolderOrLockedBetweenThePassesLeavesTheTable) {
+  const Text memo = Make(u"memo.ini", 0, "0_ScriptEnableDscpServer=true\r\n0_ETag=\x95\x5C\r\n");
+  const UniqueFile zmemo(CreateFileW(Wide(memo), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+  NoteTable table;
+  ReadMemoIni(memo, table, RealFileSystem());  // read while ZMemo has it open for writing
+  const std::string other = "1_ScriptEnableDscpServer=true\r\n1_ETag=new\r\n";
+  ReadMemoIni(Make(u"hidden.ini", FILE_ATTRIBUTE_HIDDEN, other), table, RealFileSystem());
+  ReadMemoIni(Make(u"folder.ini", FILE_ATTRIBUTE_DIRECTORY), table, RealFileSystem());
+  const Text locked = Make(u"locked.ini", 0, other);
+  UniqueFile lock;
+  fakes::HookedFileSystem hooked;
+  hooked.beforeOpen = [&](int open) {
+    if (open == 2) lock.Reset(CreateFileW(Wide(locked), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  };
+  ReadMemoIni(locked, table, hooked);
+  ASSERT_TRUE(lock && table.intNoteCount == 1);
+  EXPECT_EQ(table.Notes[0].strETag, u"表");
+}
+
+TEST(Registry, ReadsShortRegSzOnlyAndWritesTheKeyPath) {
+  const HKEY user = HKEY_CURRENT_USER;
+  const Text root = u"Software\\KaruvelTest", key = root + u"\\新しい\\表示ソ能";
+  RegDeleteTreeW(user, Wide(root));
+  const cReg reg;
+  ASSERT_TRUE(reg.RegSetString(user, key, u"Root", u" C:\\表示\\ソ能 "));
+  EXPECT_EQ(reg.RegGetString(user, key, u"Root"), u" C:\\表示\\ソ能 ");
+  EXPECT_EQ(reg.RegGetString(user, key, u"No") + reg.RegGetString(user, key + u"\\No", u"Root"), u"");
+  // Values as other programs store them: bytes of code page 932, then a NUL.
+  const std::string kanji(254, '\x95');  // 封 (0x95 0x95) 127 times
+  const std::tuple<DWORD, std::string, Text> cases[] = {
+      {REG_SZ, std::string("C:\\Z\0Memo", 9), u"C:\\Z"}, {REG_EXPAND_SZ, "C:\\ZMemo", u""},
+      {REG_SZ, std::string(255, 'a'), Text(255, u'a')}, {REG_SZ, std::string(256, 'a'), u""},
+      {REG_SZ, kanji + "a", Text(127, u'封') + u"a"}, {REG_SZ, kanji + "\x95\x5C", u""},
+  };
+  UniqueKey open;
+  ASSERT_EQ(RegOpenKeyExW(user, Wide(key), 0, KEY_SET_VALUE, open.Put()), 0);
+  for (const auto& [type, bytes, read] : cases) {
+    RegSetValueExA(open.Get(), "Value", 0, type, reinterpret_cast<const BYTE*>(bytes.c_str()), bytes.size() + 1);
+    EXPECT_EQ(reg.RegGetString(user, key, u"Value"), read) << bytes.size() << " bytes";
+  }
+  RegDeleteTreeW(user, Wide(root));
+}
+
+bool MutexExists(const wchar_t* name) { return static_cast<bool>(UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, name))); }
+
+// The named mutex, held by mutex_holder.exe in a process of its own until the holder ends.
+struct Holder {
+  explicit Holder(const std::wstring& name)
+      : process(Launch(Quoted(TestProgramDir() + L"mutex_holder.exe") + L" " + name)) {
+    for (int i = 0; i < 400 && process && !MutexExists(name.c_str()); ++i) Sleep(25);
+  }
+  ~Holder() { TerminateProcess(process.Get(), 0), WaitForSingleObject(process.Get(), 10000); }
+  UniqueHandle process;
+};
+
+TEST(Mutexes, CountOnlyWhileAnotherProcessHoldsThem) {
+  {
+    const Holder lower(L"tmemomanwndmutex"), karuvel(L"TKaruvelWndMutex");
+    EXPECT_EQ(IsZMemoRunning(), 0);  // names are case-sensitive
+    CreateOwnMutex();
+    EXPECT_EQ(lnghMutex.Get(), nullptr);
+    const Holder zmemo(L"TMemoManWndMutex");
+    EXPECT_EQ(IsZMemoRunning(), 1);
+  }
+  // With their holders gone, the mutexes are gone: Karuvel kept no handle on them.
+  EXPECT_FALSE(MutexExists(L"TMemoManWndMutex") || MutexExists(L"TKaruvelWndMutex"));
+  CreateOwnMutex();
+  EXPECT_TRUE(lnghMutex && MutexExists(L"TKaruvelWndMutex"));
+  ReleaseOwnMutex();
+  EXPECT_FALSE(lnghMutex || MutexExists(L"TKaruvelWndMutex"));
+}
+
+TEST(Window, ASecondFailsWithTheSystemsReasonAndTwipsArePixelsAsMulDivRoundsThem) {
+  FrmWinSock first, second;
+  ASSERT_EQ(first.Load(GetModuleHandleW(nullptr)), 0u);
+  // ERROR_CLASS_ALREADY_EXISTS, with the system's text and its line end cut.
+  const Text report = ErrorReportText(second.Load(GetModuleHandleW(nullptr)));
+  EXPECT_EQ(report.substr(0, 14), u"ERROR #1410 : ");
+  EXPECT_TRUE(report.size() > 14 && report.find_last_not_of(u"\r\n ") == report.size() - 1) << TextToUtf8(report);
+  for (int dpi : {96, 120, 144, 192})
+    for (int n = -3000; n <= 12000; ++n) {
+      ASSERT_EQ(TwipsToPixels(n, dpi), MulDiv(n, dpi, 1440)) << n << " twips at " << dpi;
+      ASSERT_EQ(PixelsToTwips(n / 8, dpi), MulDiv(n / 8, 1440, dpi)) << n / 8 << " pixels at " << dpi;
+    }
+}
+
+TEST(Program, KaruvelExeCarriesItsVersionAndManifest) {
+  const DWORD asResources = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
+  const UniqueModule exe(LoadLibraryExW((BuildDir() + L"karuvel.exe").c_str(), nullptr, asResources));
+  auto resource = [&](const wchar_t* type) {  // resource 1 of the type
+    const HRSRC found = FindResourceW(exe.Get(), MAKEINTRESOURCEW(1), type);
+    const char* bytes = found ? static_cast<const char*>(LockResource(LoadResource(exe.Get(), found))) : "";
+    return std::string(bytes, found ? SizeofResource(exe.Get(), found) : 0);
+  };
+  std::string info = resource(RT_VERSION);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  wchar_t* text = nullptr;
+  UINT size = 0;
+  ASSERT_TRUE(VerQueryValueW(&info[0], L"\\", reinterpret_cast<void**>(&fixed), &size));
+  ASSERT_TRUE(VerQueryValueW(&info[0], L"\\StringFileInfo\\041104B0\\FileVersion", reinterpret_cast<void**>(&text),
+                             &size));
+  // Both carry the project's "major.minor".
+  const DWORD major = HIWORD(fixed->dwFileVersionMS), minor = LOWORD(fixed->dwFileVersionMS);
+  EXPECT_EQ(std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." + std::to_wstring(fixed->dwFileVersionLS) +
+                L" " + text,
+            KARUVEL_PROJECT_VERSION L".0 " KARUVEL_PROJECT_VERSION);
+  const std::string manifest = resource(RT_MANIFEST);
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find("\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace karuvel
