@@ -93,12 +93,11 @@ TEST(Handlers, ReloadAndChoices) {
 
 TEST(Handlers, DetailsExpandsFromTheCollapsedHeightOnlyAndRunsStartCollapsed) {
   const Log expand = {"height 5685", "Text2 on", "Text1 on"}, collapse = {"height 2925", "Text2 off", "Text1 off"};
+  Rig f;
   for (int height : {2925, 0, 2926, 5685}) {
-    Rig f;
     f.view.heightTwips = height;
     EXPECT_EQ(f.Run(Cmd詳細_Click, f.app), height == 2925 ? expand : collapse) << height;
   }
-  Rig f;
   EXPECT_EQ(f.Run(ShowCollapsedView, f.view), collapse);
 }
 
@@ -151,7 +150,8 @@ TEST(Loads, Drop) {
   Rig rig(1, 0);
   EXPECT_EQ(rig.Drop({psn}), Load(Sent(fakes::U8(psn), "C:\\\x90\x56\x82\xB5\x82\xA2\\abc.psn")));
   EXPECT_EQ(rig.Switch(), Load(kSwitched));  // a drop leaves the history and its choice alone
-  rig.view.buttons[0] = false;  // a load is under way
+  rig.running = 0;
+  rig.view.buttons[0] = false;  // a load is under way: not even ZMemo is looked for
   EXPECT_EQ(rig.Drop({psn}), Log{});
   EXPECT_EQ(Rig(0, -1).Drop({psn, psn}), Log{Message(expected::kZMemoNotRunning)});
   EXPECT_EQ(Rig(1, -1).Drop({psn, psn}), Log{});
