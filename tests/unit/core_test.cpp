@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "common/ansi.h"
 #include "fake_app.h"
@@ -96,11 +95,12 @@ TEST(MemoIni, BytesGiveTheirTable) {
        "0|表=ソ_能\\|C:\\表\\ソ能\\ダ_x.ugu|C:\\表\\ソ能\\ダ_x.ugu"},
       // A lead byte before a line end or a NUL stands alone; a NUL inside a value is kept.
       {"1_ScriptEnableDscpServer=true\r\n1_ETag=a\x81\r\n1_ScriptFileName=\x81\0b\n"s, "1|a・|・\0b|・\0b"s},
-      // Note numbers: spaces, a sign, digits to the first other character; outside 16 bits the line fails.
+      // Note numbers: spaces, a sign, digits to the first other character, none is 0; outside 16 bits the
+      // line fails. A line of six characters is long enough.
       {"32767_ScriptEnableDscpServer=true\r\n-32768_ScriptEnableDscpServer=true\r\n"
        "  7abc_ScriptEnableDscpServer=true\r\nabc_ScriptEnableDscpServer=true\r\n+5_ScriptEnableDscpServer=true\r\n"
-       "32768_ScriptEnableDscpServer=true\r\n-32769_ScriptEnableDscpServer=true\r\n"
-       "4294967303_ScriptEnableDscpServer=true\r\n0_ETag=zero\r\n", "32767||| / -32768||| / 7||| / 0|zero|| / 5|||"},
+       "32768_ScriptEnableDscpServer=true\r\n-32769_ScriptEnableDscpServer=true\r\n0_ETag=zero\r\n"
+       "4294967303_ScriptEnableDscpServer=true\r\n_ETag=\r\n", "32767||| / -32768||| / 7||| / 0||| / 5|||"},
       {"1_ETag=x\r\n", ""},
   };
   for (const auto& row : rows)
