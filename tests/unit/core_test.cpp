@@ -74,8 +74,9 @@ std::string Read(const std::string& bytes, const std::function<void(fakes::FakeF
 
 TEST(MemoIni, BytesGiveTheirTable) {
   const struct { std::string bytes, table; } rows[] = {
-      // Notes in the order of their enable lines; keys match without case, three of them by prefix.
-      {"[Memo]\r\n2_ScriptEnableDscpServer=true\r\n5_ETag=E5\r\n5_scriptenabledscpserver=TRUE\r\n2_etag=E2\r\n"
+      // Notes in the order of their enable lines; keys match without case, three of them by prefix; a
+      // line without "_" is passed over.
+      {"2_ScriptEnableDscpServer=true\r\n[Memo]\r\n5_ETag=E5\r\n5_scriptenabledscpserver=TRUE\r\n2_etag=E2\r\n"
        "5_WATERMARKHISTORY-000=A\r\n5_watermarkhistory-=B\r\n5_WatermarkHistory=no\r\n5_ScriptFileNam=no\r\n"
        "5_scriptfilename.bak=C\r\n5_ETag2=no\r\n7_ETag=E7\r\n", "2|E2|| / 5|E5|A,B,C|C"},
       // Only "true" in any case enables, nothing around it; "#" first comments a line out.
@@ -86,8 +87,8 @@ TEST(MemoIni, BytesGiveTheirTable) {
       {"1_ScriptEnableDscpServer=true\r\n1_WatermarkHistory-5=b\r\n1_WatermarkHistory-1=a\r\n1_WatermarkHistory-2=b\r\n"
        "1_ScriptFileName=a\r\n1_WatermarkHistory-3=B\r\n1_WatermarkHistory-4=\r\n1_ScriptEnableDscpServer=true\r\n",
        "1||b,a,B,|a / 1|||"},
-      // CR LF, a lone CR, a lone LF, an empty line, and a last line without an end.
-      {"1_ScriptEnableDscpServer=true\r1_ETag=e\n1_WatermarkHistory-0=a\r\n\r\n1_WatermarkHistory-1=b\n\r"
+      // A lone CR, CR LF, a lone LF, empty lines, and a last line without an end.
+      {"1_ScriptEnableDscpServer=true\r\r\n1_ETag=e\n1_WatermarkHistory-0=a\n\r1_WatermarkHistory-1=b\r\n"
        "1_ScriptFileName=c", "1|e|a,b,c|c"},
       // Trail bytes 0x5F and 0x5C: ダ (83 5F) is no "_" and 表 ソ 能 (95 5C, 83 5C, 94 5C) hold no "\".
       {"0_ScriptEnableDscpServer=true\r\n\x83\x5F_ETag=\x95\x5C=\x83\x5C_\x94\x5C\\\r\n"
