@@ -1,135 +1,179 @@
+// What the window's handlers do, as one log of the view's and the DSCP library's calls: the lists,
+// the details view, start-up, the switch, the drop and the request sender.
 #include "shell/handlers.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
+#include "dscp/script_switch.h"
+#include "dscp/winsock01.h"
 #include "fake_app.h"
-#include "settings/note_lists.h"
+#include "tests/expected_messages.h"
 
 namespace karuvel {
 namespace {
 
-using fakes::FakeApp;
+using namespace std::string_literals;
+using Log = std::vector<std::string>;
 
-const Text kNoNotes =
-    u"切替可能な付箋がありません。\r付箋の設定画面で『DSCPを有効にする』をチェックした後に、ZMemoを再起動してください。";
+// A message as the log shows it, its path filled in.
+std::string Message(std::string text, const std::string& path = "") {
+  if (const size_t at = text.find("{path}"); at != std::string::npos) text.replace(at, 6, path);
+  return "message " + text;
+}
 
-const char kTwoNotes[] =
-    "1_ScriptEnableDscpServer=true\r\n"
-    "1_ETag=E1\r\n"
-    "1_WatermarkHistory-000=C:\\S\\a.ugu\r\n"
-    "1_ScriptFileName=C:\\S\\a.ugu\r\n"
-    "2_ScriptEnableDscpServer=true\r\n"
-    "2_ETag=E2\r\n"
-    "2_WatermarkHistory-000=C:\\S\\p.ugu\r\n"
-    "2_WatermarkHistory-001=C:\\S\\q.ugu\r\n"
-    "2_ScriptFileName=C:\\S\\q.ugu\r\n";
+// Notes 4, 1 and 9 enabled in that order, note 2 not. Note 4, "付箋1", holds a package with its data
+// beside it, one without data, a missing one, and a current script matched exactly. Note 1 has its
+// current script only, note 9 no history. Bytes in code page 932: 付箋 95 74 E2 B3, ソフト表 83 5C 83 74 83 67 95 5C.
+const char kMemo[] =
+    "[Memo]\r\n4_ScriptEnableDscpServer=true\r\n4_ETag=\x95\x74\xE2\xB3" "1\r\n"
+    "4_WatermarkHistory-0=C:\\S\\a b\\\x83\x5C\x83\x74\x83\x67\x95\x5C.ugu\r\n"
+    "4_WatermarkHistory-=C:\\S\\bad.ugu\r\n4_WatermarkHistory-=C:\\S\\gone.psn\r\n4_WatermarkHistory-=C:\\S\\C.ugu\r\n"
+    "4_ScriptFileName=C:\\S\\c.ugu\r\n1_ScriptEnableDscpServer=TRUE\r\n1_ScriptFileName=C:\\S\\x.ugu\r\n"
+    "1_ETag=E1\r\n9_ScriptEnableDscpServer=true\r\n9_ETag=E9\r\n2_ETag=E2\r\n";
+const Log kNoNote = {"Cbo切替対象 clear", "Cbo切替スクリプト clear", Message(expected::kNoSwitchableNote)};
 
-class FixedStartup : public StartupServices {
- public:
-  Text root;
-  Text user = u"u";
-  int userNameCalls = 0;
-  Text InstallRoot() override { return root; }
-  Text CurrentUserName() override {
-    ++userNameCalls;
-    return user;
+// The user's memo.ini, and packages for a switch or a drop: two under paths code page 932 holds
+// only as other paths (best fit "e" for "é") or not at all.
+struct Rig : fakes::FakeApp, StartupServices {
+  Text root, user;
+  explicit Rig(const Text& memoAt = u"C:\\Z\\USERS\\u\\memo.ini", const std::string& memo = kMemo) {
+    state.strUserDir = u"C:\\Z\\USERS\\u\\";
+    files.Add(memoAt, memo);
+    for (const char16_t* path : {u"C:\\S\\a b\\ソフト表.ugu", u"C:\\S\\a b\\ソフト表\\DAT\\mio00.euu", u"C:\\S\\bad.ugu",
+                                 u"C:\\新しい\\abc.psn", u"C:\\新しい\\ABC\\DAT\\aya00.out", u"C:\\café\\abc.psn",
+                                 u"C:\\café\\ABC\\DAT\\aya00.out", u"C:\\한\\abc.psn", u"C:\\한\\ABC\\DAT\\aya00.out"})
+      files.Add(path);
+    reply = "DSCP/1.3 200 OK";
   }
+  // After a reload: ZMemo running or not, a note and a script chosen.
+  Rig(int16_t zmemo, int note, int script = 0) : Rig() {
+    Cmd再読み込み_Click(app);
+    running = zmemo;
+    view.selected[0] = note;
+    view.selected[1] = script;
+    state.table.Notes[3] = state.table.Notes[0];  // left past the notes by an earlier, longer table
+  }
+  template <typename Handler, typename... Args>
+  Log Run(Handler handler, Args&&... args) {
+    view.log.clear();
+    handler(std::forward<Args>(args)...);
+    return view.log;
+  }
+  Log Switch() { return Run(Cmd切替_Click, load); }
+  Log Drop(const std::vector<Text>& paths) { return Run(Form_OLEDragDrop, app, DropData{paths}); }
+  Log SendWith(int32_t code, std::string bytes) { result = code; reply = bytes; return Run(SendDscpRequest, load); }
+  Text InstallRoot() override { return root; }
+  Text CurrentUserName() override { return user; }
 };
 
-TEST(Handlers, ChoosingANoteEmptiesTheTextsAndRefillsItsScripts) {
-  FakeApp f;
-  f.state.strUserDir = u"D:\\";
-  f.host.files.files[u"D:\\memo.ini"] = kTwoNotes;
-  Cmd再読み込み_Click(f.app);
-  f.view.Request() = u"LOAD";
-  f.view.Reply() = u"200 OK";
-  f.view.log.clear();
-
-  f.view.Choose(List::Target, 1);
-  Cbo切替対象_Click(f.app);
-
-  EXPECT_EQ(f.view.Entries(List::Script), (std::vector<Text>{u"C:\\S\\p.ugu", u"C:\\S\\q.ugu"}));
-  EXPECT_EQ(f.view.ListSelected(List::Script), 1);
-  EXPECT_TRUE(f.view.Request().empty());
-  EXPECT_TRUE(f.view.Reply().empty());
-  // Text2 is emptied before Text1, and both before the script list changes.
-  ASSERT_GE(f.view.log.size(), 3u);
-  EXPECT_EQ(f.view.log[0], "Text2=");
-  EXPECT_EQ(f.view.log[1], "Text1=");
-  EXPECT_EQ(f.view.log[2], "Cbo切替スクリプト clear");
+TEST(Handlers, ReloadAndChoices) {
+  const Log reloaded = {
+      "Cbo切替対象 clear", "Cbo切替対象 add 付箋1", "Cbo切替対象 add E1", "Cbo切替対象 add E9", "Cbo切替対象 select 0",
+      "Text2=", "Text1=", "Cbo切替スクリプト clear", "Cbo切替スクリプト add C:\\S\\a b\\ソフト表.ugu",
+      "Cbo切替スクリプト add C:\\S\\bad.ugu", "Cbo切替スクリプト add C:\\S\\gone.psn",
+      "Cbo切替スクリプト add C:\\S\\C.ugu", "Cbo切替スクリプト add C:\\S\\c.ugu", "Cbo切替スクリプト select 4",
+      "Text2=", "Text1="};
+  Rig f;
+  EXPECT_EQ(f.Run(Cmd再読み込み_Click, f.app), reloaded);
+  const struct { int note; Log log; } rows[] = {
+      {1, {"Text2=", "Text1=", "Cbo切替スクリプト clear", "Cbo切替スクリプト add C:\\S\\x.ugu", "Cbo切替スクリプト select 0",
+           "Text2=", "Text1="}},
+      {2, {"Text2=", "Text1=", "Cbo切替スクリプト clear"}},
+      {3, {"Text2=", "Text1="}},  // past the notes, or none: the script list stays
+      {-1, {"Text2=", "Text1="}},
+  };
+  for (const auto& row : rows) {
+    f.view.selected[0] = row.note;
+    EXPECT_EQ(f.Run(Cbo切替対象_Click, f.app), row.log) << row.note;
+  }
+  EXPECT_EQ(f.Run(Cbo切替スクリプト_Click, f.app), (Log{"Text2=", "Text1="}));
+  f.files.files.clear();  // a missing file leaves the table, and the lists show it again
+  EXPECT_EQ(f.Run(Cmd再読み込み_Click, f.app), reloaded);
+  f.files.Add(u"C:\\Z\\USERS\\u\\memo.ini", "4_ETag=E4\r\n");
+  EXPECT_EQ(f.Run(Cmd再読み込み_Click, f.app), kNoNote);
 }
 
-TEST(Handlers, DetailsExpandsOnlyFromTheCollapsedHeightAndCollapsesFromAnyOther) {
-  const std::vector<std::string> expand = {"height 5685", "Text2 on", "Text1 on"};
-  const std::vector<std::string> collapse = {"height 2925", "Text2 off", "Text1 off"};
-  for (int height : {2925, 0, 2924, 2926, 5685, 9000}) {
-    FakeApp f;
+TEST(Handlers, DetailsExpandsFromTheCollapsedHeightOnlyAndRunsStartCollapsed) {
+  const Log expand = {"height 5685", "Text2 on", "Text1 on"}, collapse = {"height 2925", "Text2 off", "Text1 off"};
+  Rig f;
+  for (int height : {2925, 0, 2926, 5685}) {
     f.view.heightTwips = height;
-    Cmd詳細_Click(f.app);
-    EXPECT_EQ(f.view.log, height == 2925 ? expand : collapse) << height;
+    EXPECT_EQ(f.Run(Cmd詳細_Click, f.app), height == 2925 ? expand : collapse) << height;
+  }
+  EXPECT_EQ(f.Run(ShowCollapsedView, f.view), collapse);
+}
+
+TEST(Handlers, StartupSettingsDecideWhetherTheProgramRuns) {
+  const Log runs = {"Cbo切替対象 clear", "Cbo切替対象 add E1", "Cbo切替対象 select 0", "Text2=", "Text1=", "Cbo切替スクリプト clear"};
+  const std::string one = "1_ScriptEnableDscpServer=true\r\n1_ETag=E1\r\n";
+  const struct { Text root, user, memoAt; std::string memo; bool runs; Log log; } rows[] = {
+      {u"", u"u", u"\\USERS\\u\\memo.ini", one, false, {Message(expected::kNotInstalled)}},
+      {u"C:\\Z", u"u", u"C:\\Z\\USERS\\v\\memo.ini", one, false, {Message(expected::kNotInstalled)}},
+      {u"C:\\Z", u"u", u"C:\\Z\\USERS\\u\\memo.ini", "1_ETag=E1\r\n", false, kNoNote},
+      {u"C:\\Z", u"u", u"C:\\Z\\USERS\\u\\memo.ini", one, true, runs},
+      {u"C:\\Z\\", u" u ", u"C:\\Z\\\\USERS\\ u \\memo.ini", one, true, runs},  // joined as they stand
+  };
+  for (const auto& row : rows) {
+    Rig f(row.memoAt, row.memo);
+    f.root = row.root;
+    f.user = row.user;
+    EXPECT_EQ(LoadStartupSettings(f.app, f), row.runs) << fakes::U8(row.memoAt);
+    EXPECT_EQ(f.view.log, row.log) << fakes::U8(row.memoAt);
   }
 }
 
-TEST(Startup, CollapsedViewDisablesText2ThenText1) {
-  FakeApp f;
-  ShowCollapsedView(f.view);
-  EXPECT_EQ(f.view.log, (std::vector<std::string>{"height 2925", "Text2 off", "Text1 off"}));
+// The log of a load: buttons off, then `middle`, then buttons on.
+Log Load(const Log& middle) {
+  Log log = {"Cmd切替 off", "Cmd再読み込み off", "Cmd終了 off"};
+  log.insert(log.end(), middle.begin(), middle.end());
+  for (const char* button : {"Cmd切替 on", "Cmd再読み込み on", "Cmd終了 on"}) log.push_back(button);
+  return log;
+}
+// Shown, sent in code page 932 (新しい is 90 56 82 B5 82 A2) and answered.
+Log Sent(const std::string& path, const std::string& bytes) {
+  return {"Text2=LOAD DSCP/1.3\r\nTargetETag: 付箋1\r\nScript: " + path + "\r\n\r\n", "Text1=", "busy",
+          "send 127.0.0.1 LOAD DSCP/1.3\r\nTargetETag: \x95\x74\xE2\xB3" "1\r\nScript: " + bytes + "\r\n\r\n", "idle",
+          "Text1=DSCP/1.3 200 OK"};
+}
+const Log kSwitched = Sent("C:\\S\\a b\\ソフト表.ugu", "C:\\S\\a b\\\x83\x5C\x83\x74\x83\x67\x95\x5C.ugu");
+
+TEST(Loads, Switch) {
+  EXPECT_EQ(Rig(1, 0, 0).Switch(), Load(kSwitched));
+  EXPECT_EQ(Rig(0, 0, 0).Switch(), Log{Message(expected::kZMemoNotRunning)});
+  EXPECT_EQ(Rig(1, 0, 1).Switch(), Load({Message(expected::kPackageMalformed, "C:\\S\\bad.ugu")}));
+  EXPECT_EQ(Rig(1, 0, 2).Switch(), Load({Message(expected::kPackageNotFound, "C:\\S\\gone.psn")}));
+  for (const auto& [note, script] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 5}, {2, 0}})
+    EXPECT_EQ(Rig(1, note, script).Switch(), Load({})) << note << "," << script;
 }
 
-TEST(Startup, SettingsDecideWhetherTheProgramRuns) {
-  struct Case {
-    const char* name;
-    Text root;
-    Text user;
-    Text memoPath;  // where memo.ini exists; empty for nowhere
-    std::string memo;
-    bool runs;
-    Text message;  // the one message expected, empty for none
-    Text userDir;
-  };
-  const Text failure =
-      u"ZMemoがインストールされていないか、または一度も起動されていません。\rZMemoを起動した後に実行してください。";
-  const Text noNotes = kNoNotes;
-  const Case cases[] = {
-      {"no root", u"", u"u", u"C:\\Z\\USERS\\u\\memo.ini", kTwoNotes, false, failure, u""},
-      {"no memo.ini", u"C:\\Z", u"u", u"", "", false, failure, u"C:\\Z\\USERS\\u\\"},
-      {"memo.ini of another user", u"C:\\Z", u"u", u"C:\\Z\\USERS\\v\\memo.ini", kTwoNotes, false,
-       failure, u"C:\\Z\\USERS\\u\\"},
-      {"no enabled note", u"C:\\Z", u"u", u"C:\\Z\\USERS\\u\\memo.ini", "1_ETag=E1\r\n", false,
-       noNotes, u"C:\\Z\\USERS\\u\\"},
-      {"normal", u"C:\\Z", u"u", u"C:\\Z\\USERS\\u\\memo.ini", kTwoNotes, true, u"",
-       u"C:\\Z\\USERS\\u\\"},
-      {"root ending in a backslash", u"C:\\Z\\", u"u", u"C:\\Z\\\\USERS\\u\\memo.ini", kTwoNotes,
-       true, u"", u"C:\\Z\\\\USERS\\u\\"},
-      {"user name kept as it stands", u" C:\\Z ", u"u ", u" C:\\Z \\USERS\\u \\memo.ini", kTwoNotes,
-       true, u"", u" C:\\Z \\USERS\\u \\"},
-  };
-  for (const Case& c : cases) {
-    FakeApp f;
-    FixedStartup startup;
-    startup.root = c.root;
-    startup.user = c.user;
-    if (!c.memoPath.empty()) f.host.files.files[c.memoPath] = c.memo;
+TEST(Loads, Drop) {
+  const Text psn = u"C:\\新しい\\abc.psn";
+  Rig rig(1, 0);
+  EXPECT_EQ(rig.Drop({psn}), Load(Sent(fakes::U8(psn), "C:\\\x90\x56\x82\xB5\x82\xA2\\abc.psn")));
+  EXPECT_EQ(rig.Switch(), Load(kSwitched));  // a drop leaves the history and its choice alone
+  rig.running = 0;
+  rig.view.buttons[0] = false;  // a load is under way: not even ZMemo is looked for
+  EXPECT_EQ(rig.Drop({psn}), Log{});
+  EXPECT_EQ(Rig(0, -1).Drop({psn, psn}), Log{Message(expected::kZMemoNotRunning)});
+  EXPECT_EQ(Rig(1, -1).Drop({psn, psn}), Log{});
+  EXPECT_EQ(Rig(1, 3).Drop({psn}), Log{});
+  EXPECT_EQ(Rig(1, 0).Drop({psn, psn}), Log{Message(expected::kSeveralFiles)});
+  EXPECT_EQ(Rig(1, 0).Drop({}), Load({}));
+  EXPECT_EQ(Rig(1, 0).Drop({u"C:\\S\\none.ugu"}), Load({Message(expected::kPackageNotFound, "C:\\S\\none.ugu")}));
+  for (const char* path : {"C:\\café\\abc.psn", "C:\\한\\abc.psn"})
+    EXPECT_EQ(Rig(1, 0).Drop({Utf8ToText(path)}), Load({Message(expected::kPackageRefused, path)}));
+}
 
-    EXPECT_EQ(LoadStartupSettings(f.app, startup), c.runs) << c.name;
-    EXPECT_EQ(f.state.strRootDir, c.root) << c.name;
-    EXPECT_EQ(f.state.strUserDir, c.userDir) << c.name;
-    if (c.message.empty()) {
-      EXPECT_TRUE(f.view.messages.empty()) << c.name;
-    } else {
-      EXPECT_EQ(f.view.messages, std::vector<Text>{c.message}) << c.name;
-    }
-    if (c.root.empty()) {
-      EXPECT_EQ(startup.userNameCalls, 0) << c.name;
-    }
-    if (c.runs) {
-      EXPECT_EQ(f.view.Entries(List::Target), (std::vector<Text>{u"E1", u"E2"})) << c.name;
-      EXPECT_EQ(f.view.ListSelected(List::Target), 0) << c.name;
-      EXPECT_EQ(f.view.ListSelected(List::Script), 0) << c.name;
-    }
-  }
+TEST(Loads, SenderRepliesAndResults) {
+  const std::string full(kReplyBufferSize, 'x'), send = "send 127.0.0.1 LOAD\r\n";
+  Rig f;
+  f.state.strSendText = u"LOAD\r\n";
+  EXPECT_EQ(f.SendWith(-1, "why"), (Log{"busy", send, "idle", Message(expected::kNoCommand), "Text1=why"}));
+  EXPECT_EQ(f.SendWith(0, full), (Log{"busy", send, "idle", "Text1=" + full}));  // no NUL: the buffer, no further
+  EXPECT_EQ(f.SendWith(1, "\x95\x5C"), (Log{"busy", send, "idle", "Text1=表"}));  // a fresh zero-filled buffer
+  EXPECT_EQ(f.SendWith(-2, "a\0b"s), (Log{"busy", send, "idle", "Text1=a"}));
+  f.loaded = false;
+  EXPECT_EQ(f.SendWith(-1, "why"), (Log{"busy", "idle", Message(expected::kNoLibrary)}));
 }
 
 }  // namespace

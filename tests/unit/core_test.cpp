@@ -1,0 +1,174 @@
+// The portable core below the window: text conversions, the native file system, the memo.ini
+// reader (bytes in, the note table out) and the package check (the files it asks about, in order).
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/ansi.h"
+#include "fake_app.h"
+#include "packages/script_package.h"
+#include "settings/memo_ini.h"
+#include "settings/user_dir.h"
+
+namespace karuvel {
+namespace {
+
+using namespace std::string_literals;
+
+// A test that never ends fails within a minute, not at the test runner's timeout.
+const unsigned kWatchdog = alarm(60);
+
+TEST(Text, ConversionsKeepEveryCharacterAndStopAtTheirEnd) {
+  const Text sample = u"C:\\°\\表示ソ能\\a.ugu \U0001F600";
+  EXPECT_EQ(TextToUtf8(sample), "C:\\°\\表示ソ能\\a.ugu \U0001F600");
+  EXPECT_EQ(Utf8ToText(TextToUtf8(sample)), sample);
+  EXPECT_EQ(Utf8ToText("a\xFF" "b\xC0\xAF\xE8\xA1"), u"a\uFFFDb\uFFFD\uFFFD\uFFFD");  // stray, overlong, cut short
+  EXPECT_EQ(TextToUtf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+  EXPECT_EQ(AnsiToText(std::string_view("\x95\x5C\x95\x5C", 2)), u"表");
+  EXPECT_EQ(UserNameOrDefault(u" ") + UserNameOrDefault(u"") + UserNameOrDefault(u" a\t"), u"defaultdefault a\t");
+}
+
+TEST(RealFileSystem, OrdinaryFilesOnlyReadToTheEnd) {
+  char name[] = "/tmp/karuvel-unit-XXXXXX";
+  ASSERT_NE(mkdtemp(name), nullptr);
+  const struct Dir { std::filesystem::path path; ~Dir() { std::filesystem::remove_all(path); } } dir{name};
+  for (const char* file : {"memo.ini", ".memo.ini"}) std::ofstream(dir.path / file) << "1_ETag=e\r\n";
+  std::filesystem::create_directory(dir.path / "sub.ini");
+  const Text root = Utf8ToText(name) + u"/";
+  const FileSystem& fs = RealFileSystem();
+  EXPECT_TRUE(fs.IsOrdinaryFile(root + u"memo.ini"));
+  for (const Text& other : {root + u".memo.ini", root + u"sub.ini", root + u"memo.in?", root + u"absent", Text(),
+                            root + u"memo.ini" + Text(1, u'\0')})
+    EXPECT_FALSE(fs.IsOrdinaryFile(other)) << TextToUtf8(other);
+  char buffer[64];
+  const auto stream = fs.OpenRead(root + u"memo.ini");
+  EXPECT_EQ(stream->Read(buffer, sizeof buffer), 10);
+  EXPECT_EQ(stream->Read(buffer, sizeof buffer), 0);
+  EXPECT_EQ(fs.OpenRead(root + u"sub.ini")->Read(buffer, sizeof buffer), -1);  // a directory cannot be read
+  EXPECT_EQ(fs.OpenRead(root + u"absent"), nullptr);
+}
+
+// Reads `bytes` as memo.ini, through a file system `setUp` may change, into a table from an earlier
+// read with a stale entry past its end: a note newly registered on a reused slot keeps none of it.
+// Gives the table as "<note>|<ETag>|<history, comma-separated>|<current script>" per note, joined by " / ".
+std::string Read(const std::string& bytes, const std::function<void(fakes::FakeFileSystem&)>& setUp = {}) {
+  fakes::FakeFileSystem fs;
+  fs.Add(u"memo.ini", bytes);
+  if (setUp) setUp(fs);
+  NoteTable table;
+  for (int i : {0, 1}) table.Notes[i] = {7, u"old", {u"old.ugu"}, 1, u"old.ugu"};
+  table.intNoteCount = 1;
+  ReadMemoIni(u"memo.ini", table, fs);
+  std::string out;
+  for (int i = 0; i < table.intNoteCount; ++i) {
+    const NoteRecord& note = table.Notes[i];
+    out += (i ? " / " : "") + std::to_string(note.intNoteNo) + "|" + fakes::U8(note.strETag) + "|";
+    for (int j = 0; j < note.intHistoryCount; ++j) out += (j ? "," : "") + fakes::U8(note.strHistory[j]);
+    out += "|" + fakes::U8(note.strScriptFileName);
+  }
+  return out;
+}
+
+TEST(MemoIni, BytesGiveTheirTable) {
+  const struct { std::string bytes, table; } rows[] = {
+      // Notes in the order of their enable lines; keys match without case, three of them by prefix; a
+      // line without "_" is passed over.
+      {"2_ScriptEnableDscpServer=true\r\n[Memo]\r\n5_ETag=E5\r\n5_scriptenabledscpserver=TRUE\r\n2_etag=E2\r\n"
+       "5_WATERMARKHISTORY-000=A\r\n5_watermarkhistory-=B\r\n5_WatermarkHistory=no\r\n5_ScriptFileNam=no\r\n"
+       "5_scriptfilename.bak=C\r\n5_ETag2=no\r\n7_ETag=E7\r\n", "2|E2|| / 5|E5|A,B,C|C"},
+      // Only "true" in any case enables, nothing around it; "#" first comments a line out.
+      {"1_ScriptEnableDscpServer=True\r\n4_ScriptEnableDscpServer= true\r\n5_ScriptEnableDscpServer=true \r\n"
+       "6_ScriptEnableDscpServer=1\r\n7_ScriptEnableDscpServerX=true\r\n#8_ScriptEnableDscpServer=true\r\n", "1|||"},
+      // Each script once, in the order of first mention, the current one included; a note enabled twice
+      // takes a second entry, left empty.
+      {"1_ScriptEnableDscpServer=true\r\n1_WatermarkHistory-5=b\r\n1_WatermarkHistory-1=a\r\n1_WatermarkHistory-2=b\r\n"
+       "1_ScriptFileName=a\r\n1_WatermarkHistory-3=B\r\n1_WatermarkHistory-4=\r\n1_ScriptEnableDscpServer=true\r\n",
+       "1||b,a,B,|a / 1|||"},
+      // A lone CR, CR LF, a lone LF, empty lines, and a last line without an end.
+      {"1_ScriptEnableDscpServer=true\r\r\n1_ETag=e\n1_WatermarkHistory-0=a\n\r1_WatermarkHistory-1=b\r\n"
+       "1_ScriptFileName=c", "1|e|a,b,c|c"},
+      // Trail bytes 0x5F and 0x5C: ダ (83 5F) is no "_" and 表 ソ 能 (95 5C, 83 5C, 94 5C) hold no "\".
+      {"0_ScriptEnableDscpServer=true\r\n\x83\x5F_ETag=\x95\x5C=\x83\x5C_\x94\x5C\\\r\n"
+       "0_ScriptFileName=C:\\\x95\x5C\\\x83\x5C\x94\x5C\\\x83\x5F_x.ugu\r\n",
+       "0|表=ソ_能\\|C:\\表\\ソ能\\ダ_x.ugu|C:\\表\\ソ能\\ダ_x.ugu"},
+      // A lead byte before a line end or a NUL stands alone; a NUL inside a value is kept.
+      {"1_ScriptEnableDscpServer=true\r\n1_ETag=a\x81\r\n1_ScriptFileName=\x81\0b\n"s, "1|a・|・\0b|・\0b"s},
+      // Note numbers: spaces, a sign, digits to the first other character, none is 0; outside 16 bits the
+      // line fails. A line of six characters is long enough.
+      {"32767_ScriptEnableDscpServer=true\r\n-32768_ScriptEnableDscpServer=true\r\n"
+       "  7abc_ScriptEnableDscpServer=true\r\nabc_ScriptEnableDscpServer=true\r\n+5_ScriptEnableDscpServer=true\r\n"
+       "32768_ScriptEnableDscpServer=true\r\n-32769_ScriptEnableDscpServer=true\r\n0_ETag=zero\r\n"
+       "4294967303_ScriptEnableDscpServer=true\r\n_ETag=\r\n", "32767||| / -32768||| / 7||| / 0||| / 5|||"},
+      {"1_ETag=x\r\n", ""},
+  };
+  for (const auto& row : rows)
+    for (size_t step : {size_t{64 * 1024}, size_t{1}, size_t{3}})
+      EXPECT_EQ(Read(row.bytes, [&](auto& fs) { fs.step = step; }), row.table) << row.bytes << "\nin steps of " << step;
+}
+
+TEST(MemoIni, KeepsTheFirst101NotesAndScripts) {
+  std::string bytes, notes, scripts;
+  for (int n = 199; n >= 0; --n) bytes += std::to_string(n) + "_ScriptEnableDscpServer=true\r\n";
+  for (int s = 0; s < 300; ++s)  // repeats take no room
+    bytes += "199_WatermarkHistory-x=" + std::to_string(s) + "\r\n199_WatermarkHistory-y=0\r\n";
+  for (int n = 198; n >= 99; --n) notes += " / " + std::to_string(n) + "|||";
+  for (int s = 1; s <= 100; ++s) scripts += "," + std::to_string(s);
+  EXPECT_EQ(Read(bytes + "199_ScriptFileName=299\r\n"), "199||0" + scripts + "|299" + notes);
+}
+
+TEST(MemoIni, FileThatCannotBeReadInEitherPassLeavesTheTable) {
+  const std::string memo = "2_ScriptEnableDscpServer=true\r\n2_ETag=new\r\n";
+  const size_t faults[][3] = {{1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {0, 1, 20}, {0, 2, 0}, {0, 2, memo.size()}};
+  for (const auto& fault : faults) {
+    const auto setUp = [&](auto& fs) { fs.refusedOpen = fault[0]; fs.failingOpen = fault[1]; fs.failAfter = fault[2]; };
+    EXPECT_EQ(Read(memo, setUp), "7|old|old.ugu|old.ugu") << fault[0] << fault[1] << fault[2];
+  }
+  EXPECT_EQ(Read(memo, [](auto& fs) { fs.files.clear(); }), "7|old|old.ugu|old.ugu");
+  // Rewritten between the passes: the notes come from the first, their settings from the second.
+  EXPECT_EQ(Read("1_ScriptEnableDscpServer=true\r\n2_ScriptEnableDscpServer=true\r\n", [](auto& fs) {
+              fs.beforeOpen = [&fs](int open) {
+                if (open == 2) fs.Add(u"memo.ini", "2_ETag=two\r\n3_ScriptEnableDscpServer=true\r\n");
+              };
+            }),
+            "1||| / 2|two||");
+}
+
+TEST(CheckScriptPackage, ResultAndTheFilesAskedFor) {
+  fakes::FakeFileSystem fs;
+  for (const char16_t* path :
+       {u"C:\\S\\Foo.ugu", u"C:\\S\\FOO\\DAT\\mio00.euu", u"C:\\S\\DAT\\mio00.euu", u"C:\\S\\Foo.txt",
+        u"C:\\T\\Bar.ugu", u"C:\\T\\Bar.psn", u"C:\\T\\DAT\\mio00.euu", u"C:\\T\\DAT\\aya00.out", u"C:\\T\\README",
+        u"C:\\T\\a.b.ugu", u"C:\\U\\Foo.ugu", u"C:\\U\\FOO\\DAT\\aya00.out",
+        u"C:\\U\\ab.psn", u"C:\\U\\AB\\DAT\\aya00.out", u"C:\\U\\abz.Psn", u"C:\\U\\ABZ\\DAT\\aya00.out",
+        u"C:\\表\\表ソ能.ugu", u"C:\\表\\表ソ能\\DAT\\mio00.euu", u"C:/S/foo.ugu", u"C:/S/FOO/DAT/mio00.euu"})
+    fs.Add(path);
+  const struct { Text path; int16_t result; std::vector<Text> asked; } rows[] = {
+      {u"C:\\S\\Foo.ugu", PackageOk, {u"C:\\S\\Foo.ugu", u"C:\\S\\FOO\\DAT\\mio00.euu"}},
+      {u"C:\\T\\Bar.ugu", PackageOk, {u"C:\\T\\Bar.ugu", u"C:\\T\\BAR\\DAT\\mio00.euu", u"C:\\T\\DAT\\mio00.euu"}},
+      {u"C:\\U\\Foo.ugu", PackageMalformed,
+       {u"C:\\U\\Foo.ugu", u"C:\\U\\FOO\\DAT\\mio00.euu", u"C:\\U\\DAT\\mio00.euu"}},
+      {u"C:\\T\\Bar.psn", PackageMalformed, {u"C:\\T\\Bar.psn", u"C:\\T\\BAR\\DAT\\aya00.out"}},
+      {u"C:\\S\\Gone.ugu", PackageNotFound, {u"C:\\S\\Gone.ugu"}},
+      {u"C:\\T\\README", PackageMalformed, {u"C:\\T\\README"}},
+      {u"C:\\S\\Foo.txt", PackageMalformed, {u"C:\\S\\Foo.txt"}},
+      // Names of fewer than three characters before the first dot have no directory of their own.
+      {u"C:\\T\\a.b.ugu", PackageOk, {u"C:\\T\\a.b.ugu", u"C:\\T\\\\DAT\\mio00.euu", u"C:\\T\\DAT\\mio00.euu"}},
+      {u"C:\\U\\ab.psn", PackageMalformed, {u"C:\\U\\ab.psn", u"C:\\U\\\\DAT\\aya00.out"}},
+      {u"C:\\U\\abz.Psn", PackageOk, {u"C:\\U\\abz.Psn", u"C:\\U\\ABZ\\DAT\\aya00.out"}},
+      {u"C:\\表\\表ソ能.ugu", PackageOk, {u"C:\\表\\表ソ能.ugu", u"C:\\表\\表ソ能\\DAT\\mio00.euu"}},
+      {u"C:/S/foo.ugu", PackageMalformed,  // the directory part ends at a "\" only
+       {u"C:/S/foo.ugu", u"C:/S/foo.uguFOO\\DAT\\mio00.euu", u"C:/S/foo.uguDAT\\mio00.euu"}},
+      {u"C:\\S\\Foo.ugu\\", PackageMalformed, {u"C:\\S\\Foo.ugu"}},
+  };
+  for (const auto& row : rows) {
+    fs.asked.clear();
+    EXPECT_EQ(CheckScriptPackage(row.path, fs), row.result) << fakes::U8(row.path);
+    EXPECT_EQ(fs.asked, row.asked) << fakes::U8(row.path);
+  }
+}
+
+}  // namespace
+}  // namespace karuvel
