@@ -8,7 +8,7 @@
 
 #include "common/cp932.h"
 #include "common/text.h"
-#include "fuzz/fuzz_check.h"
+#include "bench/fuzz/fuzz_check.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/cp932.h"
-#include "fuzz/fuzz_check.h"
+#include "bench/fuzz/fuzz_check.h"
 #include "settings/memo_ini.h"
 #include "tests/unit/fake_app.h"
 

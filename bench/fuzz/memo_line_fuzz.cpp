@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fuzz/fuzz_check.h"
+#include "bench/fuzz/fuzz_check.h"
 #include "settings/memo_ini.h"
 
 namespace karuvel {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "fuzz/fuzz_check.h"
+#include "bench/fuzz/fuzz_check.h"
 #include "packages/script_package.h"
 
 namespace karuvel {
