@@ -100,6 +100,8 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
     RECT frame{};
     GetWindowRect(C(kFrame4), &frame);
     EXPECT_TRUE(WaitUntil([&] { return GetPixel(screen, frame.left, (frame.top + frame.bottom) / 2) != RGB(224, 224, 224); }));
+    GetWindowRect(C(kFraパネル), &frame);  // and their caption stands on the window's grey
+    EXPECT_TRUE(WaitUntil([&] { return GetPixel(screen, frame.left + 9, frame.top) == RGB(224, 224, 224); }));
     ReleaseDC(nullptr, screen);
   }
   GUITHREADINFO focus{};
