@@ -81,7 +81,8 @@ TEST(MemoIni, BytesGiveTheirTable) {
        "5_scriptfilename.bak=C\r\n5_ETag2=no\r\n7_ETag=E7\r\n", "2|E2|| / 5|E5|A,B,C|C"},
       // Only "true" in any case enables, nothing around it; "#" first comments a line out.
       {"1_ScriptEnableDscpServer=True\r\n4_ScriptEnableDscpServer= true\r\n5_ScriptEnableDscpServer=true \r\n"
-       "6_ScriptEnableDscpServer=1\r\n7_ScriptEnableDscpServerX=true\r\n#8_ScriptEnableDscpServer=true\r\n", "1|||"},
+       "6_ScriptEnableDscpServer=1\r\n7_ScriptEnableDscpServerX=true\r\n9_ScriptEnableDscpServer=frue\r\n"
+       "#8_ScriptEnableDscpServer=true\r\n", "1|||"},
       // Each script once, in the order of first mention, the current one included; a note enabled twice
       // takes a second entry, left empty.
       {"1_ScriptEnableDscpServer=true\r\n1_WatermarkHistory-5=b\r\n1_WatermarkHistory-1=a\r\n1_WatermarkHistory-2=b\r\n"
