@@ -165,7 +165,7 @@ class MoodyHost {
   MoodyHost(Mood mood, int port) {
     const std::wstring known = L"--etag 付箋1 --etag ETAG-2";
     const auto host = [&](const std::wstring& options) {
-      host_ = std::make_unique<StandinHost>(StandinDir(), port, options);
+      host_ = std::make_unique<ZMemoHost>(options, port);
     };
     switch (mood) {
       case Mood::Normal: host(known); break;
@@ -181,7 +181,7 @@ class MoodyHost {
   std::vector<std::string> Requests() const { return host_ ? host_->Requests() : std::vector<std::string>(); }
 
  private:
-  std::unique_ptr<StandinHost> host_;
+  std::unique_ptr<ZMemoHost> host_;
   UniqueHandle mutex_;
 };
 
@@ -196,13 +196,13 @@ std::wstring Request(const std::wstring& etag, const std::wstring& script) {
 bool WaitDone(const Karuvel& karuvel, bool expectBox, std::wstring& boxText) {
   bool sawBox = false;
   return WaitUntil([&] {
-    for (HWND box : MessageBoxesOf(karuvel.Pid())) {
+    for (HWND box : karuvel.MessageBoxes()) {
       boxText = MessageBoxText(box);
       sawBox = true;
       PressOk(box);
       return false;
     }
-    if (!IsEnabled(karuvel.Control(kCmd切替))) return false;
+    if (!IsWindowEnabled(karuvel.Control(kCmd切替))) return false;
     if (expectBox) return sawBox;
     return !ReadText(karuvel.Control(kText2)).empty() && !ReadText(karuvel.Control(kText1)).empty();
   }, 15000);
@@ -242,7 +242,7 @@ int Soak() {
   if (!check(host->Up(), "the host listens on a port of its own")) return 1;
 
   Karuvel karuvel;
-  if (!check(karuvel.Start(), "karuvel.exe started")) return 1;
+  if (!check(static_cast<bool>(karuvel.process), "karuvel.exe started")) return 1;
   HWND window = karuvel.WaitReady(static_cast<int>(notes.size()));
   if (!check(window != nullptr, "the window lists the notes")) return 1;
   Click(karuvel.Control(kCmd詳細));  // the expanded view, where the texts show
@@ -250,10 +250,10 @@ int Soak() {
   HWND scriptList = karuvel.Control(kCbo切替スクリプト);
   HWND text1 = karuvel.Control(kText1);
   HWND text2 = karuvel.Control(kText2);
-  if (!check(WaitUntil([&] { return IsEnabled(text1); }), "the expanded view")) return 1;
+  if (!check(WaitUntil([&] { return IsWindowEnabled(text1); }), "the expanded view")) return 1;
   const POINT dropAt = CentreOf(karuvel.Control(kLblVersion));
 
-  const Watched watched(karuvel.Pid());
+  const Watched watched(karuvel.pid);
   if (!check(watched.Opened(), "Karuvel's process opened to read")) return 1;
   const Usage atStart = watched.Now();
   Usage afterWarmUp{};

@@ -65,8 +65,10 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring out = std::wstring(argv[2]) + L"\\";
-  Karuvel karuvel;
-  if (!karuvel.Start()) return 3;
+  wchar_t exe[MAX_PATH] = {};
+  GetFullPathNameW(argv[1], MAX_PATH, exe, nullptr);
+  Karuvel karuvel(exe);
+  if (!karuvel.process) return 3;
   HWND window = karuvel.WaitReady(2);  // the demo's two notes
   if (!window) {
     std::fprintf(stderr, "demo_shots: Karuvel did not come up with its notes\n");
@@ -77,7 +79,7 @@ int wmain(int argc, wchar_t** argv) {
   const bool collapsed = SaveScreenshot(window, out + L"karuvel-collapsed.bmp");
 
   Click(karuvel.Control(kCmd詳細));
-  WaitUntil([&] { return IsEnabled(karuvel.Control(kText2)); });
+  WaitUntil([&] { return IsWindowEnabled(karuvel.Control(kText2)); });
   Choose(karuvel.Control(kCbo切替スクリプト), 1);
   Sleep(200);
   Click(karuvel.Control(kCmd切替));

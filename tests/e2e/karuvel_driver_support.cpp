@@ -1,10 +1,9 @@
 #include "karuvel_driver.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cstring>
-#include <utility>
+#include <fstream>
+#include <iterator>
 
 #include "shell/control_ids.h"
 
@@ -26,26 +25,15 @@ std::wstring Text(HWND window, UINT lengthMessage, UINT textMessage, LRESULT ite
   return text;
 }
 
-struct TopLevelSearch {
-  DWORD pid;
-  std::wstring cls;
+// The visible top-level windows of a class that belong to a process.
+std::vector<HWND> TopLevel(DWORD pid, const wchar_t* cls) {
   std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
-  auto& search = *reinterpret_cast<TopLevelSearch*>(param);
-  DWORD pid = 0;
-  wchar_t cls[64] = {};
-  GetWindowThreadProcessId(window, &pid);
-  GetClassNameW(window, cls, 64);
-  if (pid == search.pid && IsWindowVisible(window) && search.cls == cls) search.found.push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> TopLevelOf(DWORD pid, const wchar_t* cls) {
-  TopLevelSearch search{pid, cls, {}};
-  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, cls, nullptr)) != nullptr;) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == pid && IsWindowVisible(window)) found.push_back(window);
+  }
+  return found;
 }
 
 BOOL CALLBACK FindControl(HWND child, LPARAM param) {
@@ -55,21 +43,6 @@ BOOL CALLBACK FindControl(HWND child, LPARAM param) {
 }
 
 }  // namespace
-
-std::wstring KaruvelExePath() {
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  wchar_t full[MAX_PATH] = {};
-  for (int i = 1; i < argc; ++i)
-    if (std::wstring(argv[i]).find(L".exe") != std::wstring::npos) GetFullPathNameW(argv[i], MAX_PATH, full, nullptr);
-  LocalFree(argv);
-  return full;
-}
-
-std::wstring StandinDir() {
-  const std::wstring exe = KaruvelExePath();
-  return exe.substr(0, exe.find_last_of(L"\\/") + 1);
-}
 
 std::string Ansi(const std::wstring& text) {
   std::string out(text.size() * 2, '\0');
@@ -93,7 +66,7 @@ std::wstring MakeZMemoRoot(const std::wstring& name, bool demo) {
   for (const std::wstring& dir : {base, root, root + L"\\USERS", MemoIniOf(root).substr(0, MemoIniOf(root).rfind(L'\\'))})
     CreateDirectoryW(dir.c_str(), nullptr);
   DeleteFileW(MemoIniOf(root).c_str());
-  if (demo) RunToEnd(Quoted(StandinDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root));
+  if (demo) RunToEnd(Quoted(BuildDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root));
   return root;
 }
 
@@ -119,58 +92,94 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD ms) {
 
 // Ports are never reused within a run and start at random: Wine numbers the processes of each
 // session alike, so two sessions side by side would otherwise pick the same ones.
-ZMemoHost::ZMemoHost(const std::wstring& options)
-    : StandinHost(StandinDir(), [] {
-        static int next = 20000 + static_cast<int>((GetTickCount64() * 2654435761u) % 10000);
-        SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", std::to_wstring(next).c_str());
-        return next++;
-      }(), options) {}
-
-Karuvel::~Karuvel() {
-  if (Running()) TerminateProcess(process_.Get(), 1);
-  if (process_) WaitForSingleObject(process_.Get(), 5000);
+ZMemoHost::ZMemoHost(const std::wstring& options, int port) {
+  static int next = 20000 + static_cast<int>((GetTickCount64() * 2654435761u) % 10000);
+  const std::wstring number = std::to_wstring(port ? port : next++);
+  wchar_t temp[MAX_PATH];
+  log_ = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"karuvel-standin-host-" + number + L".log";
+  const std::wstring ready = log_ + L".ready";
+  DeleteFileW(log_.c_str());
+  DeleteFileW(ready.c_str());
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", number.c_str());
+  process_.Reset(Launch(Quoted(BuildDir() + L"zmemo_host.exe") + L" serve --port " + number + L" --log " +
+                        Quoted(log_) + L" --ready " + Quoted(ready) + L" " + options));
+  // The file shows as soon as the host creates it, maybe before the host has closed it, so its
+  // presence is the signal; a host that cannot listen ends at once.
+  started_ = process_ && WaitUntil([&] {
+    return GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES || WaitForSingleObject(process_.Get(), 0) == 0;
+  }, 10000) && GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Karuvel::Start(const std::wstring& exe) {
-  process_.Reset(Launch(Quoted(exe), &pid_));
-  return static_cast<bool>(process_);
+ZMemoHost::~ZMemoHost() {
+  if (process_) TerminateProcess(process_.Get(), 0), WaitForSingleObject(process_.Get(), 5000);
+  DeleteFileW(log_.c_str());
+  DeleteFileW((log_ + L".ready").c_str());
+}
+
+std::vector<std::string> ZMemoHost::Requests() const {
+  // Records: "REQUEST <n>\r\n" <n bytes> "\r\n". The stream shares the file with its writer.
+  std::ifstream in(log_.c_str(), std::ios::binary);
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> requests;
+  for (size_t at = 0, eol; log.compare(at, 8, "REQUEST ") == 0 && (eol = log.find("\r\n", at)) != log.npos;) {
+    const size_t size = std::stoul(log.substr(at + 8, eol - at - 8));
+    requests.push_back(log.substr(eol + 2, size));
+    at = eol + 2 + size + 2;
+  }
+  return requests;
+}
+
+Karuvel::Karuvel(const std::wstring& exe) : process(Launch(Quoted(exe), &pid)) {}
+
+Karuvel::~Karuvel() {
+  if (Running()) TerminateProcess(process.Get(), 1);
+  if (process) WaitForSingleObject(process.Get(), 5000);
 }
 
 std::optional<DWORD> Karuvel::WaitExit(DWORD ms) const {
   DWORD code = 0;
-  if (!process_ || WaitForSingleObject(process_.Get(), ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_.Get(), &code))
+  if (!process || WaitForSingleObject(process.Get(), ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.Get(), &code))
     return std::nullopt;
   return code;
 }
 
+HWND Karuvel::Window() const {
+  const std::vector<HWND> found = TopLevel(pid, L"Karuvel");
+  return found.empty() ? nullptr : found.front();
+}
+
+std::vector<HWND> Karuvel::MessageBoxes() const { return TopLevel(pid, L"#32770"); }
+
 HWND Karuvel::WaitReady(int entries) const {
   // The drop thread marks the window once OLE has registered it.
-  HWND window = nullptr;
   return WaitUntil([&] {
-    window = MainWindowOf(pid_);
-    return window && static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
-           GetPropW(window, L"OleDropTargetInterface");
-  }, 10000) ? window : nullptr;
+    return Window() && static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
+           GetPropW(Window(), L"OleDropTargetInterface");
+  }, 10000) ? Window() : nullptr;
 }
 
 HWND Karuvel::WaitMessageBox() const {
   std::vector<HWND> boxes;
-  WaitUntil([&] { return !(boxes = MessageBoxesOf(pid_)).empty() || !Running(); });
+  WaitUntil([&] { return !(boxes = MessageBoxes()).empty() || !Running(); });
   return boxes.empty() ? nullptr : boxes.front();
 }
 
 HWND Karuvel::Control(int id) const {
   std::pair<int, HWND> find{id, nullptr};
-  if (HWND window = MainWindowOf(pid_)) EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&find));
+  if (HWND window = Window()) EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&find));
   return find.second;
 }
 
-HWND MainWindowOf(DWORD pid) {
-  const std::vector<HWND> found = TopLevelOf(pid, L"Karuvel");
-  return found.empty() ? nullptr : found.front();
+std::wstring Karuvel::CloseMessageBox() const {
+  HWND box = WaitMessageBox();
+  if (!box) return L"(none)";
+  const bool proper = ReadText(box) == L"KARUVEL" && GetWindow(box, GW_OWNER) == Window() && GetDlgItem(box, IDOK) &&
+                      !GetDlgItem(box, IDCANCEL);
+  const std::wstring text = (proper ? L"" : L"(not an OK-only box of the window's) ") + MessageBoxText(box);
+  PressOk(box);
+  return WaitUntil([&] { return MessageBoxes().empty(); }) ? text : text + L" (stays)";
 }
 
-std::vector<HWND> MessageBoxesOf(DWORD pid) { return TopLevelOf(pid, L"#32770"); }
 std::wstring ReadText(HWND window) { return Text(window, WM_GETTEXTLENGTH, WM_GETTEXT); }
 
 std::vector<std::wstring> ListEntries(HWND combo) {
@@ -181,7 +190,6 @@ std::vector<std::wstring> ListEntries(HWND combo) {
 }
 
 int ListSelection(HWND combo) { return static_cast<int>(Send(combo, CB_GETCURSEL)); }
-bool IsEnabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
 
 SIZE OuterSize(HWND window) {
   RECT r{};
@@ -205,28 +213,19 @@ void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SETTEXT, 0
 std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
 void PressOk(HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); }
 
-std::wstring CloseMessageBox(const Karuvel& k) {
-  HWND box = k.WaitMessageBox();
-  if (!box) return L"(none)";
-  const bool proper = ReadText(box) == L"KARUVEL" && GetWindow(box, GW_OWNER) == MainWindowOf(k.Pid()) &&
-                      GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL);
-  const std::wstring text = (proper ? L"" : L"(not an OK-only box of the window's) ") + MessageBoxText(box);
-  PressOk(box);
-  return WaitUntil([&] { return MessageBoxesOf(k.Pid()).empty(); }) ? text : text + L" (stays)";
-}
-
 std::wstring Expected(const char* utf8, const std::wstring& path) {
   std::wstring text(std::strlen(utf8) + 1, L'\0');
   text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], static_cast<int>(text.size()))) - 1);
   const size_t at = text.find(L"{path}");
   return at == std::wstring::npos ? text : text.replace(at, 6, path);
 }
+
 bool MutexExists(const char* name) { return static_cast<bool>(UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, name))); }
 
 Drop::Drop(POINT at, const std::vector<std::wstring>& files, const std::wstring& kind) {
   std::wstring args = std::to_wstring(at.x) + L" " + std::to_wstring(at.y) + L" " + kind;
   for (const std::wstring& f : files) args += L" " + Quoted(f);
-  process_.Reset(Launch(Quoted(StandinDir() + L"drop_source.exe") + L" " + args));
+  process_.Reset(Launch(Quoted(BuildDir() + L"drop_source.exe") + L" " + args));
 }
 
 int Drop::Wait() {

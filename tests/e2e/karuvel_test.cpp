@@ -1,0 +1,377 @@
+// karuvel.exe driven from another process as a user would: start-up, the window, closing, one
+// instance at a time, and sessions against the stand-in ZMemo host on the demo installation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "karuvel_driver.h"
+#include "shell/control_ids.h"
+#include "standins/zmemo_host/demo_layout.h"
+#include "tests/expected_messages.h"
+
+namespace karuvel::e2e {
+namespace {
+
+using namespace ids;
+using namespace zmemo_demo;
+using Entries = std::vector<std::wstring>;
+
+// A ZMemo root of the test's own name, and the karuvel.exe under test.
+class E2e : public ::testing::Test {
+ protected:
+  std::wstring FreshRoot(bool demo) {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    return root_ = MakeZMemoRoot(std::wstring(name.begin(), name.end()), demo);
+  }
+  HWND C(int id) const { return karuvel_->Control(id); }
+  bool LoadButtonsOn() const {
+    return IsWindowEnabled(C(kCmd切替)) && IsWindowEnabled(C(kCmd再読み込み)) && IsWindowEnabled(C(kCmd終了));
+  }
+
+  std::wstring root_;
+  std::optional<Karuvel> karuvel_;
+};
+
+// A control's left, top, width and height in its container, in pixels.
+std::vector<LONG> Placement(HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// Paths with Shift-JIS trail bytes 0x5C ("ソ", "表") must survive the ANSI edge.
+const std::wstring kScriptA = L"C:\\ソフト\\表示.ugu", kScriptB = L"C:\\S\\b.psn", kScriptC = L"C:\\S\\c.ugu";
+
+// Three notes of the test's own, no host.
+class KaruvelWindow : public E2e {
+ protected:
+  void SetUp() override {
+    SetZMemoRoot(FreshRoot(false));
+    WriteMemo(Ansi(L"[Memo]\r\n3_ScriptEnableDscpServer=true\r\n3_ETag=ETAG-3\r\n3_WatermarkHistory-000=" + kScriptA +
+                   L"\r\n3_ScriptFileName=" + kScriptA + L"\r\n8_ScriptEnableDscpServer=TRUE\r\n8_ETag=付箋8\r\n"
+                   L"8_WatermarkHistory-000=" + kScriptB + L"\r\n8_WatermarkHistory-001=" + kScriptA +
+                   L"\r\n8_ScriptFileName=" + kScriptC + L"\r\n5_ScriptEnableDscpServer=true\r\n5_ETag=ETAG-5\r\n"));
+  }
+  void WriteMemo(const std::string& bytes) { ASSERT_TRUE(WriteBytes(MemoIniOf(root_), bytes)); }
+};
+
+TEST_F(KaruvelWindow, StartupFailuresShowTheirMessageOverTheCollapsedWindowThenEnd) {
+  const std::wstring notInstalled = Expected(expected::kNotInstalled), noNote = Expected(expected::kNoSwitchableNote);
+  const struct {
+    bool key;
+    const char* memo;  // null: none; "": the three notes
+    DWORD attributes;
+    bool locked;
+    const std::wstring& message;
+  } cases[] = {
+      {false, "", 0, false, notInstalled},
+      {true, nullptr, 0, false, notInstalled},
+      {true, "", FILE_ATTRIBUTE_HIDDEN, false, notInstalled},
+      {true, "1_ScriptEnableDscpServer=false\r\n1_ETag=E1\r\n2_ScriptEnableDscpServer= true\r\n", 0, false, noNote},
+      {true, "", 0, true, noNote},  // a locked memo.ini exists, so start-up goes on, and reads nothing
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    SetFileAttributesW(MemoIniOf(root_).c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetUp();
+    if (!c.key) SetZMemoRoot(std::nullopt);
+    if (!c.memo) DeleteFileW(MemoIniOf(root_).c_str());
+    if (c.memo && *c.memo) WriteMemo(c.memo);
+    if (c.attributes) SetFileAttributesW(MemoIniOf(root_).c_str(), c.attributes);
+    const UniqueFile lock(c.locked ? CreateFileW(MemoIniOf(root_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                                 nullptr) : INVALID_HANDLE_VALUE);
+    const Karuvel karuvel;
+    ASSERT_TRUE(karuvel.WaitMessageBox());
+    EXPECT_EQ(OuterSize(karuvel.Window()).cy, 195);
+    EXPECT_FALSE(IsWindowEnabled(karuvel.Control(kText1)) || IsWindowEnabled(karuvel.Control(kText2)));
+    EXPECT_TRUE(ListEntries(karuvel.Control(kCbo切替対象)).empty() && MutexExists("TKaruvelWndMutex"));
+    EXPECT_EQ(karuvel.CloseMessageBox(), c.message);
+    EXPECT_EQ(karuvel.WaitExit(), std::optional<DWORD>(0));  // and no other message on the way
+    EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+  }
+}
+
+TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
+  SetZMemoRoot(root_ + L"\\");  // a Root ending in "\" is used as it stands
+  HWND window = karuvel_.emplace().WaitReady(3);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ReadText(window), L"Karuvel");
+  EXPECT_EQ(ListEntries(C(kCbo切替対象)), (Entries{L"ETAG-3", L"付箋8", L"ETAG-5"}));
+  EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptA}));
+  EXPECT_EQ(ListSelection(C(kCbo切替対象)) + ListSelection(C(kCbo切替スクリプト)), 0);
+  {  // the frames draw their etched edge: Frame4's left edge is not the background
+    const HDC screen = GetDC(nullptr);
+    RECT frame{};
+    GetWindowRect(C(kFrame4), &frame);
+    EXPECT_TRUE(WaitUntil([&] { return GetPixel(screen, frame.left, (frame.top + frame.bottom) / 2) != RGB(224, 224, 224); }));
+    GetWindowRect(C(kFraパネル), &frame);  // and their caption stands on the window's grey
+    EXPECT_TRUE(WaitUntil([&] { return GetPixel(screen, frame.left + 9, frame.top) == RGB(224, 224, 224); }));
+    ReleaseDC(nullptr, screen);
+  }
+  GUITHREADINFO focus{};
+  focus.cbSize = sizeof focus;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &focus);
+  EXPECT_EQ(focus.hwndFocus, C(kCbo切替対象));
+  EXPECT_TRUE(karuvel_->MessageBoxes().empty());
+
+  // The layout in twips, 15 to the pixel at 96 DPI (height 0: the control sizes itself), in tab order.
+  const struct {
+    int id, container, left, top, width, height;
+    const wchar_t* caption;
+  } layout[] = {
+      {kFrame4, 0, 1620, 1800, 1275, 675, L""}, {kCmd詳細, kFrame4, 180, 240, 855, 315, L"詳細"},
+      {kFrame1, 0, 2940, 1800, 3015, 675, L""}, {kCmd終了, kFrame1, 1980, 240, 855, 315, L"終了"},
+      {kCmd切替, kFrame1, 180, 240, 855, 315, L"切替"}, {kCmd再読み込み, kFrame1, 1080, 240, 855, 315, L"再読込"},
+      {kFraパネル, 0, 180, 600, 5775, 1215, L"切替対象"}, {kCbo切替スクリプト, kFraパネル, 1080, 720, 4515, 0, nullptr},
+      {kCbo切替対象, kFraパネル, 1080, 360, 4515, 0, nullptr}, {kLabel1, kFraパネル, 120, 420, 975, 195, L"付箋"},
+      {kLabel2, kFraパネル, 120, 780, 1695, 195, L"スクリプト"}, {kFrame3, 0, 180, 3900, 5775, 1275, L"受信文字列"},
+      {kText1, kFrame3, 180, 300, 5415, 855, nullptr}, {kFrame2, 0, 180, 2580, 5775, 1275, L"送信文字列"},
+      {kText2, kFrame2, 180, 300, 5415, 855, nullptr}, {kLblVersion, 0, 4620, 240, 1155, 255, L"Ver.0.15"},
+      {kLabel3, 0, 3180, 120, 1755, 315, L"Karuvel"}, {kLabel4, 0, 3240, 120, 1755, 315, L"Karuvel"},
+      {kShape1, 0, 180, 360, 5715, 135, nullptr}};
+  for (const auto& p : layout) {
+    ASSERT_EQ(GetParent(C(p.id)), p.container ? C(p.container) : window) << p.id;
+    std::vector<LONG> placed = Placement(C(p.id));
+    placed[3] *= p.height ? 1 : 0;
+    EXPECT_EQ(placed, (std::vector<LONG>{p.left / 15, p.top / 15, p.width / 15, p.height / 15})) << p.id;
+    EXPECT_EQ(ReadText(C(p.id)), p.caption ? p.caption : ReadText(C(p.id))) << p.id;
+  }
+  EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 416195);
+  const int order[] = {kCbo切替対象, kCbo切替スクリプト, kCmd詳細, kCmd切替, kCmd再読み込み, kCmd終了, kCbo切替対象};
+  for (size_t i = 0; i + 1 < std::size(order); ++i)
+    EXPECT_EQ(GetNextDlgTabItem(window, C(order[i]), FALSE), C(order[i + 1])) << i;
+
+  // A choice fills the note's scripts with its current one chosen and empties both texts.
+  SetEditText(C(kText1), L"r");  // one character: the emptying must not take it for empty
+  SetEditText(C(kText2), L"request");
+  Choose(C(kCbo切替対象), 1);
+  EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptB, kScriptA, kScriptC}));
+  EXPECT_EQ(ListSelection(C(kCbo切替スクリプト)), 2);
+  EXPECT_EQ(ReadText(C(kText1)) + ReadText(C(kText2)), L"");
+
+  // Reloads: the file as it is now, then one with no note at all, which the program outlives.
+  WriteMemo("4_ScriptEnableDscpServer=true\r\n4_ETag=NEW\r\n4_ScriptFileName=C:\\n.ugu\r\n");
+  Click(C(kCmd再読み込み));
+  EXPECT_TRUE(WaitUntil([&] { return ListEntries(C(kCbo切替対象)) == Entries{L"NEW"}; }));
+  EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{L"C:\\n.ugu"}));
+  WriteMemo("3_ScriptEnableDscpServer=false\r\n3_ETag=ETAG-3\r\n");
+  Click(C(kCmd再読み込み));
+  EXPECT_EQ(karuvel_->CloseMessageBox(), Expected(expected::kNoSwitchableNote));
+  EXPECT_TRUE(ListEntries(C(kCbo切替対象)).empty() && ListEntries(C(kCbo切替スクリプト)).empty());
+  EXPECT_FALSE(karuvel_->WaitExit(300).has_value());  // the program lives on
+  Click(C(kCmd終了));
+  EXPECT_EQ(karuvel_->WaitExit(), std::optional<DWORD>(0));
+  EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+}
+
+TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
+  UniqueKey desktop;  // read by Karuvel when it starts; the test program keeps its own DPI
+  const DWORD dpi = 120;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            desktop.Put(), nullptr), 0);
+  RegSetValueExW(desktop.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  HWND window = karuvel_.emplace().WaitReady(3);
+  RegDeleteValueW(desktop.Get(), L"LogPixels");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 520244);  // 2925 twips: 243.75 pixels
+  EXPECT_EQ(Placement(C(kCmd詳細)), (std::vector<LONG>{15, 20, 71, 26}));  // 855 by 315 twips
+  // The view still toggles both ways though neither height is a whole number of pixels.
+  Click(C(kCmd詳細));
+  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 474; }));  // 5685: 473.75
+  Click(C(kCmd詳細));
+  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 244 && !IsWindowEnabled(C(kText1)); }));
+}
+
+TEST_F(KaruvelWindow, ClosingByAnyMeansEndsTheProgramAndOnlyOneOfSimultaneousLaunchesRuns) {
+  for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0},
+                                        {WM_ENDSESSION, TRUE}}) {
+    const Karuvel karuvel;
+    ASSERT_TRUE(karuvel.WaitReady(3));
+    PostMessageW(karuvel.Window(), message, wParam, 0);
+    EXPECT_EQ(karuvel.WaitExit(), std::optional<DWORD>(0)) << message;
+    EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+  }
+  const Karuvel launched[5];
+  const auto running = [&] { return std::count_if(launched, launched + 5, [](auto& k) { return k.Running(); }); };
+  ASSERT_TRUE(WaitUntil([&] { return running() == 1; }, 20000));
+  for (const Karuvel& k : launched) EXPECT_TRUE(k.Running() ? k.WaitReady(3) != nullptr : k.WaitExit(0) == 0u);
+  Sleep(300);
+  EXPECT_EQ(running(), 1);
+}
+
+std::wstring Load(const std::wstring& etag, const std::wstring& path) {
+  return L"LOAD DSCP/1.3\r\nTargetETag: " + etag + L"\r\nScript: " + path + L"\r\n\r\n";
+}
+
+struct Step {
+  enum Act { kNote, kScript, kSwitch, kDrop, kDropText, kDropMoveOnly } act;
+  int arg = 0;  // a list position, or the control a drop aims at
+  std::vector<std::wstring> files = {};
+  std::wstring message = {};  // the one message box that follows, "" for none
+  std::wstring sent = {};     // the request ZMemo gets, "" for none
+};
+
+// What a writer would change under the user's registry branch and a directory tree, by path.
+using Snapshot = std::map<std::wstring, std::string>;
+
+void TakeKey(HKEY parent, const std::wstring& name, const std::wstring& path, Snapshot& out) {
+  if (name == L"Temporary System Parameters") return;  // Wine's own cache, filled by any window program
+  UniqueKey key;
+  if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
+  wchar_t child[16384];
+  BYTE data[65536];
+  for (DWORD i = 0, n = 16384, size = sizeof data, type = 0;
+       RegEnumValueW(key.Get(), i, child, &n, nullptr, &type, data, &size) == 0; ++i, n = 16384, size = sizeof data)
+    out[path + L"=" + child] = std::to_string(type) + std::string(reinterpret_cast<char*>(data), size);
+  out[path] = "key";
+  for (DWORD i = 0, n = 16384; RegEnumKeyExW(key.Get(), i, child, &n, nullptr, nullptr, nullptr, nullptr) == 0; ++i, n = 16384)
+    TakeKey(key.Get(), child, path + L"\\" + child, out);
+}
+
+void TakeTree(const std::wstring& dir, Snapshot& out, bool deep = true) {
+  WIN32_FIND_DATAW f;
+  const UniqueFind search(FindFirstFileW((dir + L"\\*").c_str(), &f));
+  for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.Get(), &f)) {
+    const std::wstring name = f.cFileName, path = dir + L"\\" + name;
+    if (name == L"." || name == L"..") continue;
+    out[path] = std::to_string(f.dwFileAttributes) + " " + std::to_string(f.ftLastWriteTime.dwLowDateTime) + " " +
+                std::to_string(f.nFileSizeLow);
+    if (deep && (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) TakeTree(path, out);
+  }
+}
+
+// Sessions on the demo installation, one row per step with what must follow it. After every step
+// the runner checks what every step owes: the one message box expected (see CloseMessageBox) or
+// none, the load buttons on again, and the host's log holding exactly the requests expected so far.
+class Scenario : public E2e {
+ protected:
+  void SetUp() override {
+    FreshRoot(true);
+    SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", L"30000");
+  }
+  void TearDown() override { SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", nullptr); }
+  // The demo's notes known to the host, so that it answers without touching memo.ini as ZMemo would.
+  static std::wstring Known() { return L" --etag \"\\\"zm-0001-表\\\"\" --etag \"\\\"zm-0002\\\"\""; }
+  std::wstring Path(const wchar_t* relative) const { return root_ + relative; }
+  // The user's registry, ZMemo's root, the roaming profile and the program's own folder.
+  Snapshot Take() const {
+    Snapshot s;
+    wchar_t appData[MAX_PATH] = {};
+    TakeKey(HKEY_CURRENT_USER, L"Software", L"HKCU", s);
+    TakeTree(root_, s);
+    TakeTree(std::wstring(appData, GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH)), s);
+    TakeTree(BuildDir().substr(0, BuildDir().size() - 1), s, false);
+    return s;
+  }
+
+  // The steps in the expanded view; with `unwritten`, the registry and the files are compared after.
+  void Run(const std::vector<Step>& steps, const ZMemoHost& host, const std::wstring& exe = BuildDir() + L"karuvel.exe",
+           bool unwritten = false) {
+    ASSERT_TRUE(host.Started());
+    const Snapshot before = unwritten ? Take() : Snapshot();
+    HWND window = karuvel_.emplace(exe).WaitReady(2);
+    ASSERT_NE(window, nullptr);
+    Click(C(kCmd詳細));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(C(kText1)); }));
+    std::vector<std::string> sent;
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const Step& s = steps[i];
+      SCOPED_TRACE("step " + std::to_string(i));
+      SetEditText(C(kText1), L"");
+      SetEditText(C(kText2), L"");
+      const POINT at = CentreOf(C(s.arg ? s.arg : kShape1));  // the bar lies on the bare window
+      if (s.act == Step::kNote || s.act == Step::kScript) Choose(C(s.act == Step::kNote ? kCbo切替対象 : kCbo切替スクリプト), s.arg);
+      if (s.act == Step::kSwitch) Click(C(kCmd切替));
+      // The source has its answer before anything the drop causes, its message box included.
+      const std::wstring kind = s.act == Step::kDropText ? L"--text" : s.act == Step::kDropMoveOnly ? L"--move-only" : L"";
+      if (s.act >= Step::kDrop) {
+        EXPECT_EQ(Drop(at, s.act == Step::kDropText ? std::vector<std::wstring>{L"LOAD"} : s.files, kind).Wait(),
+                  s.act == Step::kDropMoveOnly ? DROPEFFECT_NONE : DROPEFFECT_COPY);
+      }
+      EXPECT_EQ(s.message.empty() ? L"" : karuvel_->CloseMessageBox(), s.message);
+      if (!s.sent.empty()) sent.push_back(Ansi(s.sent));
+      WaitUntil([&] { return host.Requests().size() >= sent.size(); });
+      if (s.act >= Step::kSwitch) Sleep(300);  // what was not expected has had its time to show
+      EXPECT_TRUE(WaitUntil([&] { return karuvel_->MessageBoxes().empty() && LoadButtonsOn(); }));
+      EXPECT_EQ(host.Requests(), sent);
+      if (!s.sent.empty()) {
+        EXPECT_EQ(ReadText(C(kText2)), s.sent);
+        EXPECT_EQ(ReadText(C(kText1)), L"DSCP/1.3 200 OK" + s.sent.substr(s.sent.find(L"\r\n")));
+      }
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(karuvel_->WaitExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(MutexExists("TKaruvelWndMutex"));
+    EXPECT_TRUE(!unwritten || Take() == before);
+  }
+};
+
+TEST_F(Scenario, SwitchesAndDropsOnEveryKindOfControlWriteNothing) {
+  // Well-formed packages whose paths the ANSI code page cannot hold: "é" only by a best fit.
+  for (const std::wstring dir : {L"\\café", L"\\한국"}) {
+    for (const wchar_t* sub : {L"", L"\\ABC", L"\\ABC\\DAT"}) CreateDirectoryW((root_ + dir + sub).c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(root_ + dir + L"\\abc.psn", "psn") && WriteBytes(root_ + dir + L"\\ABC\\DAT\\aya00.out", "x"));
+  }
+  const std::wstring ugu = Path(kUguOwnDat), shared = Path(kUguSharedDat), psn = Path(kPsn), broken = Path(kUguNoData);
+  const std::wstring cafe = root_ + L"\\café\\abc.psn", korean = root_ + L"\\한국\\abc.psn";
+  using namespace expected;
+  Run({{Step::kScript, 1},
+       {Step::kSwitch, 0, {}, L"", Load(kETagFirst, shared)},
+       {Step::kScript, 3},
+       {Step::kSwitch, 0, {}, Expected(kPackageMalformed, broken)},
+       {Step::kScript, 4},
+       {Step::kSwitch, 0, {}, Expected(kPackageNotFound, Path(kUguMissing))},
+       {Step::kNote, 1},
+       {Step::kDrop, kLabel1, {psn}, L"", Load(kETagSecond, psn)},
+       {Step::kDrop, kText2, {ugu}, L"", Load(kETagSecond, ugu)},
+       {Step::kDrop, 0, {psn, ugu}, Expected(kSeveralFiles)},
+       {Step::kDropText, kCbo切替スクリプト},
+       {Step::kDrop, kLabel2, {L""}},  // one empty name is no file
+       {Step::kDrop, kFraパネル, {broken}, Expected(kPackageMalformed, broken)},
+       {Step::kDrop, kCmd切替, {cafe}, Expected(kPackageRefused, cafe)},
+       {Step::kDrop, kLblVersion, {korean}, Expected(kPackageRefused, korean)},
+       {Step::kDropMoveOnly, kCbo切替対象, {shared}, L"", Load(kETagSecond, shared)},
+       {Step::kNote, 0},
+       {Step::kScript, 0},
+       {Step::kSwitch, 0, {}, L"", Load(kETagFirst, ugu)},  // the history entry, not the last drop
+       {Step::kNote, -1},
+       {Step::kDrop, kText1, {psn}},  // no note chosen: nothing at all
+       {Step::kSwitch}},
+      ZMemoHost(Known()), BuildDir() + L"karuvel.exe", true);
+}
+
+TEST_F(Scenario, RefusalsBeforeAnyRequest) {
+  const std::wstring notRunning = Expected(expected::kZMemoNotRunning), noLibrary = Expected(expected::kNoLibrary);
+  Run({{Step::kSwitch, 0, {}, notRunning}, {Step::kDrop, kLabel1, {Path(kPsn), Path(kUguOwnDat)}, notRunning}},
+      ZMemoHost(L"--no-mutex"));
+  const std::wstring exe = root_ + L"\\karuvel.exe";  // without chc_dscp.dll beside it
+  ASSERT_TRUE(CopyFileW((BuildDir() + L"karuvel.exe").c_str(), exe.c_str(), FALSE));
+  Run({{Step::kSwitch, 0, {}, noLibrary}, {Step::kDrop, kLabel1, {Path(kPsn)}, noLibrary}}, ZMemoHost(Known()), exe);
+}
+
+TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResult) {
+  ZMemoHost host(L"--guarded-mutex" + Known());
+  const UniqueHandle opened(OpenMutexA(MUTEX_ALL_ACCESS, TRUE, "TMemoManWndMutex"));
+  ASSERT_EQ(opened ? ERROR_SUCCESS : GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // not vacuous
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", L"-1");
+  Run({{Step::kSwitch, 0, {}, Expected(expected::kNoCommand), Load(kETagFirst, Path(kUguOwnDat))}}, host);
+}
+
+// While a request blocks the window's thread, the drag source has its answer already.
+TEST_F(Scenario, DropsNeverWaitOnALoad) {
+  const std::wstring holdName = L"KaruvelHold" + std::to_wstring(GetCurrentProcessId());
+  const UniqueHandle hold(CreateEventW(nullptr, FALSE, FALSE, holdName.c_str()));
+  ZMemoHost host(L"--hold-event " + holdName + Known());
+  ASSERT_TRUE(karuvel_.emplace().WaitReady(2));
+  EXPECT_EQ(Drop(CentreOf(C(kLabel1)), {Path(kPsn)}).Wait(), DROPEFFECT_COPY);
+  ASSERT_TRUE(WaitUntil([&] { return host.Requests().size() == 1; }));
+  EXPECT_FALSE(IsWindowEnabled(C(kCmd切替)));
+  SetEvent(hold.Get());
+  EXPECT_TRUE(WaitUntil([&] { return LoadButtonsOn(); }));
+  EXPECT_EQ(host.Requests(), std::vector<std::string>{Ansi(Load(kETagFirst, Path(kPsn)))});
+}
+
+}  // namespace
+}  // namespace karuvel::e2e
