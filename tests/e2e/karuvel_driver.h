@@ -5,34 +5,164 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/owners_win.h"
+#include "shell/control_ids.h"
 #include "tests/win/test_processes.h"
 
 namespace karuvel::e2e {
 
-std::string Ansi(const std::wstring& text);
+inline LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result)
+             ? static_cast<LRESULT>(result) : -1;
+}
+
+// A text by its length message and its text message; `item` -1 for a window's own text.
+inline std::wstring TextOf(HWND window, UINT lengthMessage, UINT textMessage, LRESULT item = -1) {
+  std::wstring text(static_cast<size_t>(std::max<LRESULT>(Send(window, lengthMessage, item < 0 ? 0 : item), 0)) + 1, L'\0');
+  const WPARAM wParam = item < 0 ? text.size() : static_cast<WPARAM>(item);
+  text.resize(static_cast<size_t>(std::max<LRESULT>(Send(window, textMessage, wParam, reinterpret_cast<LPARAM>(&text[0])), 0)));
+  return text;
+}
+
+inline std::wstring ReadText(HWND window) { return TextOf(window, WM_GETTEXTLENGTH, WM_GETTEXT); }
+
+inline std::vector<std::wstring> ListEntries(HWND combo) {
+  std::vector<std::wstring> entries;
+  for (LRESULT i = 0, count = combo ? Send(combo, CB_GETCOUNT) : 0; i < count; ++i)
+    entries.push_back(TextOf(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, i));
+  return entries;
+}
+
+inline int ListSelection(HWND combo) { return static_cast<int>(Send(combo, CB_GETCURSEL)); }
+
+inline RECT RectOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+inline SIZE OuterSize(HWND window) { const RECT r = RectOf(window); return SIZE{r.right - r.left, r.bottom - r.top}; }
+inline POINT CentreOf(HWND window) { const RECT r = RectOf(window); return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+// A user's choice (its handling has run when this returns) and a click.
+inline void Choose(HWND combo, int index) {
+  Send(combo, CB_SETCURSEL, static_cast<WPARAM>(index));
+  Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+inline void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+inline void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+inline std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
+inline void PressOk(HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); }
+
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD ms = 5000) {
+  for (const ULONGLONG end = GetTickCount64() + ms; !condition(); Sleep(10))
+    if (GetTickCount64() >= end) return false;
+  return true;
+}
+
+inline std::string Ansi(const std::wstring& text) {
+  std::string out(text.size() * 2, '\0');
+  out.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                                     static_cast<int>(out.size()), nullptr, nullptr)));
+  return out;
+}
+
+// An expected text (UTF-8, from tests/expected_messages.h) with its {path}.
+inline std::wstring Expected(const char* utf8, const std::wstring& path = L"") {
+  std::wstring text(std::strlen(utf8) + 1, L'\0');
+  text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &text[0], static_cast<int>(text.size()))) - 1);
+  const size_t at = text.find(L"{path}");
+  return at == std::wstring::npos ? text : text.replace(at, 6, path);
+}
+
+inline bool MutexExists(const char* name) { return static_cast<bool>(UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, name))); }
+
+inline std::wstring MemoIniOf(const std::wstring& root) {
+  char user[128] = {};
+  DWORD size = sizeof user;
+  GetUserNameA(user, &size);  // ASCII in the test prefix
+  return root + L"\\USERS\\" + std::wstring(user, user + std::strlen(user)) + L"\\memo.ini";
+}
+
 // HKCU\Software\ZZ-soft\ZMemo value "Root"; nullopt removes the key.
-void SetZMemoRoot(const std::optional<std::wstring>& root);
+inline void SetZMemoRoot(const std::optional<std::wstring>& root) {
+  const wchar_t* key = L"Software\\ZZ-soft\\ZMemo";
+  UniqueKey opened;
+  if (!root) RegDeleteKeyW(HKEY_CURRENT_USER, key);
+  else if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, opened.Put(), nullptr) == 0)
+    RegSetValueExW(opened.Get(), L"Root", 0, REG_SZ, reinterpret_cast<const BYTE*>(root->c_str()),
+                   static_cast<DWORD>((root->size() + 1) * sizeof(wchar_t)));
+}
+
 // A fresh root <temp>\karuvel-e2e\<name> with the user's directory, and with the demo installed
 // (notes, packages, the registry value) when `demo`.
-std::wstring MakeZMemoRoot(const std::wstring& name, bool demo = false);
-std::wstring MemoIniOf(const std::wstring& root);
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
-bool WaitUntil(const std::function<bool()>& condition, DWORD ms = 5000);
+inline std::wstring MakeZMemoRoot(const std::wstring& name, bool demo = false) {
+  wchar_t temp[MAX_PATH];
+  const std::wstring base = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"karuvel-e2e", root = base + L"\\" + name;
+  for (const std::wstring& dir : {base, root, root + L"\\USERS", MemoIniOf(root).substr(0, MemoIniOf(root).rfind(L'\\'))})
+    CreateDirectoryW(dir.c_str(), nullptr);
+  DeleteFileW(MemoIniOf(root).c_str());
+  if (demo) RunToEnd(Quoted(BuildDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root));
+  return root;
+}
+
+inline bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
 
 // The stand-in host, zmemo_host.exe serve <options>, on `port` (0: a port of its own), which every
 // program started afterwards uses. Killed when destroyed.
 class ZMemoHost {
  public:
-  explicit ZMemoHost(const std::wstring& options, int port = 0);
-  ~ZMemoHost();
+  // Ports are never reused within a run and start at random: Wine numbers the processes of each
+  // session alike, so two sessions side by side would otherwise pick the same ones.
+  explicit ZMemoHost(const std::wstring& options, int port = 0) {
+    static int next = 20000 + static_cast<int>((GetTickCount64() * 2654435761u) % 10000);
+    const std::wstring number = std::to_wstring(port ? port : next++);
+    wchar_t temp[MAX_PATH];
+    log_ = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"karuvel-standin-host-" + number + L".log";
+    const std::wstring readyFile = log_ + L".ready";
+    DeleteFileW(log_.c_str());
+    DeleteFileW(readyFile.c_str());
+    SetEnvironmentVariableW(L"KARUVEL_DSCP_PORT", number.c_str());
+    process_.Reset(Launch(Quoted(BuildDir() + L"zmemo_host.exe") + L" serve --port " + number + L" --log " +
+                          Quoted(log_) + L" --ready " + Quoted(readyFile) + L" " + options));
+    // The file shows as soon as the host creates it, maybe before the host has closed it, so its
+    // presence is the signal; a host that cannot listen ends at once.
+    const auto isReady = [&] { return GetFileAttributesW(readyFile.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    started_ = process_ && WaitUntil([&] { return isReady() || WaitForSingleObject(process_.Get(), 0) == 0; }, 10000) &&
+               isReady();
+  }
+  ~ZMemoHost() {
+    if (process_) TerminateProcess(process_.Get(), 0), WaitForSingleObject(process_.Get(), 5000);
+    DeleteFileW(log_.c_str());
+    DeleteFileW((log_ + L".ready").c_str());
+  }
   bool Started() const { return started_; }
-  std::vector<std::string> Requests() const;  // every request received so far, byte for byte
+  // Every request received so far, byte for byte. The log's records: "REQUEST <n>\r\n" <n bytes> "\r\n".
+  std::vector<std::string> Requests() const {
+    std::ifstream in(log_.c_str(), std::ios::binary);  // shares the file with its writer
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> requests;
+    for (size_t at = 0, eol; log.compare(at, 8, "REQUEST ") == 0 && (eol = log.find("\r\n", at)) != log.npos;) {
+      const size_t size = std::stoul(log.substr(at + 8, eol - at - 8));
+      requests.push_back(log.substr(eol + 2, size));
+      at = eol + 2 + size + 2;
+    }
+    return requests;
+  }
 
  private:
   UniqueHandle process_;
@@ -40,49 +170,90 @@ class ZMemoHost {
   bool started_ = false;
 };
 
+inline BOOL CALLBACK FindControl(HWND child, LPARAM param) {
+  auto& find = *reinterpret_cast<std::pair<int, HWND>*>(param);
+  if (GetDlgCtrlID(child) == find.first) find.second = child;
+  return find.second == nullptr;
+}
+
 // karuvel.exe started when constructed, and ended when destroyed if it still runs.
 class Karuvel {
  public:
-  explicit Karuvel(const std::wstring& exe = BuildDir() + L"karuvel.exe");
-  ~Karuvel();
+  explicit Karuvel(const std::wstring& exe = BuildDir() + L"karuvel.exe") : process(Launch(Quoted(exe), &pid)) {}
+  ~Karuvel() {
+    if (Running()) TerminateProcess(process.Get(), 1);
+    if (process) WaitForSingleObject(process.Get(), 5000);
+  }
   bool Running() const { return process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT; }
-  std::optional<DWORD> WaitExit(DWORD ms = 5000) const;
-  HWND Window() const;
-  std::vector<HWND> MessageBoxes() const;
-  // The window once the note list holds `entries` entries and the window takes drops.
-  HWND WaitReady(int entries) const;
-  HWND WaitMessageBox() const;
-  HWND Control(int id) const;
+  std::optional<DWORD> WaitExit(DWORD ms = 5000) const {
+    DWORD code = 0;
+    if (!process || WaitForSingleObject(process.Get(), ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.Get(), &code))
+      return std::nullopt;
+    return code;
+  }
+  // The visible top-level windows of a class that belong to the process.
+  std::vector<HWND> TopLevel(const wchar_t* cls) const {
+    std::vector<HWND> found;
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, cls, nullptr)) != nullptr;) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == pid && IsWindowVisible(window)) found.push_back(window);
+    }
+    return found;
+  }
+  HWND Window() const { return TopLevel(L"Karuvel").empty() ? nullptr : TopLevel(L"Karuvel").front(); }
+  std::vector<HWND> MessageBoxes() const { return TopLevel(L"#32770"); }
+  HWND Control(int id) const {
+    std::pair<int, HWND> find{id, nullptr};
+    if (HWND window = Window()) EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&find));
+    return find.second;
+  }
+  // The window once the note list holds `entries` entries and the window takes drops (the drop
+  // thread marks it once OLE has registered it).
+  HWND WaitReady(int entries) const {
+    const auto ready = [&] {
+      return static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
+             GetPropW(Window(), L"OleDropTargetInterface");
+    };
+    return WaitUntil(ready, 10000) ? Window() : nullptr;
+  }
+  HWND WaitMessageBox() const {
+    std::vector<HWND> boxes;
+    WaitUntil([&] { return !(boxes = MessageBoxes()).empty() || !Running(); });
+    return boxes.empty() ? nullptr : boxes.front();
+  }
   // The one message box closed with OK: its text, or "(none)"; marked when the box is not as every
   // box must be (caption "KARUVEL", OK only, owned by the window) or does not go.
-  std::wstring CloseMessageBox() const;
+  std::wstring CloseMessageBox() const {
+    HWND box = WaitMessageBox();
+    if (!box) return L"(none)";
+    const bool proper = ReadText(box) == L"KARUVEL" && GetWindow(box, GW_OWNER) == Window() && GetDlgItem(box, IDOK) &&
+                        !GetDlgItem(box, IDCANCEL);
+    const std::wstring text = (proper ? L"" : L"(not an OK-only box of the window's) ") + MessageBoxText(box);
+    PressOk(box);
+    return WaitUntil([&] { return MessageBoxes().empty(); }) ? text : text + L" (stays)";
+  }
 
   DWORD pid = 0;  // set by the start, so before the handle
   UniqueHandle process;
 };
-
-std::wstring ReadText(HWND window);
-std::vector<std::wstring> ListEntries(HWND combo);
-int ListSelection(HWND combo);
-SIZE OuterSize(HWND window);
-POINT CentreOf(HWND window);
-// A user's choice (its handling has run when this returns) and a click.
-void Choose(HWND combo, int index);
-void Click(HWND button);
-void SetEditText(HWND edit, const std::wstring& text);
-std::wstring MessageBoxText(HWND box);
-void PressOk(HWND box);
-// An expected text (UTF-8, from tests/expected_messages.h) with its {path}.
-std::wstring Expected(const char* utf8, const std::wstring& path = L"");
-bool MutexExists(const char* name);
 
 // A drop made by drop_source.exe at a screen point: files, or with `kind` "--text" plain text, or
 // with "--move-only" files from a source that offers only a move. Started at once; Wait gives
 // the effect the source was told once it has its answer, -1 when that does not come.
 class Drop {
  public:
-  Drop(POINT at, const std::vector<std::wstring>& files, const std::wstring& kind = L"");
-  int Wait();
+  Drop(POINT at, const std::vector<std::wstring>& files, const std::wstring& kind = L"") {
+    std::wstring args = std::to_wstring(at.x) + L" " + std::to_wstring(at.y) + L" " + kind;
+    for (const std::wstring& f : files) args += L" " + Quoted(f);
+    process_.Reset(Launch(Quoted(BuildDir() + L"drop_source.exe") + L" " + args));
+  }
+  int Wait() {
+    DWORD code = 0;
+    const bool ended = process_ && WaitForSingleObject(process_.Get(), 10000) == WAIT_OBJECT_0;
+    if (!ended && process_) TerminateProcess(process_.Get(), 999);
+    return ended && GetExitCodeProcess(process_.Get(), &code) ? static_cast<int>(code) : -1;
+  }
 
  private:
   UniqueHandle process_;

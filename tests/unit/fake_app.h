@@ -82,18 +82,6 @@ struct FakeFileSystem : FileSystem {
   };
 };
 
-// The real file system with a hook before each open, to change the file under a reader.
-struct HookedFileSystem final : FileSystem {
-  std::function<void(int)> beforeOpen;  // given the open's number, from 1
-  mutable int opens = 0;
-
-  bool IsOrdinaryFile(TextView path) const override { return RealFileSystem().IsOrdinaryFile(path); }
-  std::unique_ptr<ByteStream> OpenRead(TextView path) const override {
-    if (beforeOpen) beforeOpen(++opens);
-    return RealFileSystem().OpenRead(path);
-  }
-};
-
 // The host: ZMemo running or not, the files above, and a DSCP library that answers with `reply`
 // (bytes as they are, no NUL added) and `result` and logs what it was handed.
 struct FakeApp : HostServices, DscpLibrary {
