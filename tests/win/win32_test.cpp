@@ -131,26 +131,18 @@ TEST(Registry, ReadsShortRegSzOnlyAndWritesTheKeyPath) {
 
 bool MutexExists(const wchar_t* name) { return static_cast<bool>(UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, name))); }
 
-// The named mutex, held by mutex_holder.exe in a process of its own until the holder ends.
-struct Holder {
-  explicit Holder(const std::wstring& name)
-      : process(Launch(Quoted(TestProgramDir() + L"mutex_holder.exe") + L" " + name)) {
-    for (int i = 0; i < 400 && process && !MutexExists(name.c_str()); ++i) Sleep(25);
-  }
-  ~Holder() { TerminateProcess(process.Get(), 0), WaitForSingleObject(process.Get(), 10000); }
-  UniqueHandle process;
-};
-
-TEST(Mutexes, CountOnlyWhileAnotherProcessHoldsThem) {
+// Held here as another program would hold them: only their names matter to Karuvel.
+TEST(Mutexes, CountOnlyWhileHeld) {
   {
-    const Holder lower(L"tmemomanwndmutex"), karuvel(L"TKaruvelWndMutex");
+    const auto hold = [](const wchar_t* name) { return UniqueHandle(CreateMutexW(nullptr, FALSE, name)); };
+    const UniqueHandle lower = hold(L"tmemomanwndmutex"), karuvel = hold(L"TKaruvelWndMutex");
     EXPECT_EQ(IsZMemoRunning(), 0);  // names are case-sensitive
     CreateOwnMutex();
     EXPECT_EQ(lnghMutex.Get(), nullptr);
-    const Holder zmemo(L"TMemoManWndMutex");
+    const UniqueHandle zmemo = hold(L"TMemoManWndMutex");
     EXPECT_EQ(IsZMemoRunning(), 1);
   }
-  // With their holders gone, the mutexes are gone: Karuvel kept no handle on them.
+  // With their holders' handles closed, the mutexes are gone: Karuvel kept no handle on them.
   EXPECT_FALSE(MutexExists(L"TMemoManWndMutex") || MutexExists(L"TKaruvelWndMutex"));
   CreateOwnMutex();
   EXPECT_TRUE(lnghMutex && MutexExists(L"TKaruvelWndMutex"));
