@@ -309,9 +309,8 @@ int Soak() {
     SetEditText(text1, L"");
     std::wstring boxText;
     if (drop) {
-      Drop dropping(dropAt, {script});
-      const bool done = WaitDone(karuvel, mood == Mood::Gone, boxText);
-      dropping.Wait();
+      // The source has its answer before the drop's work, its message box included, begins.
+      const bool done = Drop(dropAt, {script}) == DROPEFFECT_COPY && WaitDone(karuvel, mood == Mood::Gone, boxText);
       if (!check(done, where + " ended; box: " + Utf8Of(boxText))) return 1;
       ++dropsDone;
     } else {

@@ -33,10 +33,7 @@ class DataObject final : public karuvel::ComObject<IDataObject, IID_IDataObject>
     return direction == DATADIR_GET ? SHCreateStdEnumFmtEtc(1, &format_, out) : E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-    if (out) out->ptd = nullptr;
-    return E_NOTIMPL;
-  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
@@ -51,9 +48,7 @@ class DataObject final : public karuvel::ComObject<IDataObject, IID_IDataObject>
 // Drops as soon as the drag starts over the point.
 class DropSource final : public karuvel::ComObject<IDropSource, IID_IDropSource> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
-    return escape ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP;
-  }
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL esc, DWORD) override { return esc ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP; }
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
  private:

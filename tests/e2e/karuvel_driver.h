@@ -116,10 +116,7 @@ inline std::wstring MakeZMemoRoot(const std::wstring& name, bool demo = false) {
 }
 
 inline bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+  return static_cast<bool>(std::ofstream(path.c_str(), std::ios::binary) << bytes);
 }
 
 // The stand-in host, zmemo_host.exe serve <options>, on `port` (0: a port of its own), which every
@@ -238,25 +235,13 @@ class Karuvel {
   UniqueHandle process;
 };
 
-// A drop made by drop_source.exe at a screen point: files, or with `kind` "--text" plain text, or
-// with "--move-only" files from a source that offers only a move. Started at once; Wait gives
-// the effect the source was told once it has its answer, -1 when that does not come.
-class Drop {
- public:
-  Drop(POINT at, const std::vector<std::wstring>& files, const std::wstring& kind = L"") {
-    std::wstring args = std::to_wstring(at.x) + L" " + std::to_wstring(at.y) + L" " + kind;
-    for (const std::wstring& f : files) args += L" " + Quoted(f);
-    process_.Reset(Launch(Quoted(BuildDir() + L"drop_source.exe") + L" " + args));
-  }
-  int Wait() {
-    DWORD code = 0;
-    const bool ended = process_ && WaitForSingleObject(process_.Get(), 10000) == WAIT_OBJECT_0;
-    if (!ended && process_) TerminateProcess(process_.Get(), 999);
-    return ended && GetExitCodeProcess(process_.Get(), &code) ? static_cast<int>(code) : -1;
-  }
-
- private:
-  UniqueHandle process_;
-};
+// A drop made by drop_source.exe at a screen point (its arguments: files, or "--text" and a text, or
+// "--move-only" and files). The effect the source was told once it has its answer, -1 when that
+// does not come.
+inline int Drop(POINT at, const std::vector<std::wstring>& args) {
+  std::wstring line = Quoted(BuildDir() + L"drop_source.exe") + L" " + std::to_wstring(at.x) + L" " + std::to_wstring(at.y);
+  for (const std::wstring& arg : args) line += L" " + Quoted(arg);
+  return RunToEnd(line, 10000);
+}
 
 }  // namespace karuvel::e2e

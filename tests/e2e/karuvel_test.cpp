@@ -186,9 +186,9 @@ std::wstring Load(const std::wstring& etag, const std::wstring& path) {
 }
 
 struct Step {
-  enum Act { kNote, kScript, kSwitch, kDrop, kDropText, kDropMoveOnly } act;
+  enum Act { kNote, kScript, kSwitch, kDrop } act;
   int arg = 0;  // a list position, or the control a drop aims at
-  std::vector<std::wstring> files = {};
+  std::vector<std::wstring> drop = {};  // drop_source's arguments
   std::wstring message = {};  // the one message box that follows, "" for none
   std::wstring sent = {};     // the request ZMemo gets, "" for none
 };
@@ -235,13 +235,14 @@ class Scenario : public E2e {
   // The demo's notes known to the host, so that it answers without touching memo.ini as ZMemo would.
   static std::wstring Known() { return L" --etag \"\\\"zm-0001-表\\\"\" --etag \"\\\"zm-0002\\\"\""; }
   std::wstring Path(const wchar_t* relative) const { return root_ + relative; }
-  // The user's registry, ZMemo's root, the roaming profile and the program's own folder.
+  // The user's registry, ZMemo's root, and the top of the roaming profile and of the program's own
+  // folder (Wine maps some profile folders onto the whole home directory).
   Snapshot Take() const {
     Snapshot s;
     wchar_t appData[MAX_PATH] = {};
     TakeKey(HKEY_CURRENT_USER, L"Software", L"HKCU", s);
     TakeTree(root_, s);
-    TakeTree(std::wstring(appData, GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH)), s);
+    TakeTree(std::wstring(appData, GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH)), s, false);
     TakeTree(BuildDir().substr(0, BuildDir().size() - 1), s, false);
     return s;
   }
@@ -259,27 +260,18 @@ class Scenario : public E2e {
     for (size_t i = 0; i < steps.size(); ++i) {
       const Step& s = steps[i];
       SCOPED_TRACE("step " + std::to_string(i));
-      SetEditText(C(kText1), L"");
-      SetEditText(C(kText2), L"");
-      const POINT at = CentreOf(C(s.arg ? s.arg : kShape1));  // the bar lies on the bare window
       if (s.act == Step::kNote || s.act == Step::kScript) Choose(C(s.act == Step::kNote ? kCbo切替対象 : kCbo切替スクリプト), s.arg);
       if (s.act == Step::kSwitch) Click(C(kCmd切替));
-      // The source has its answer before anything the drop causes, its message box included.
-      const std::wstring kind = s.act == Step::kDropText ? L"--text" : s.act == Step::kDropMoveOnly ? L"--move-only" : L"";
-      if (s.act >= Step::kDrop) {
-        EXPECT_EQ(Drop(at, s.act == Step::kDropText ? std::vector<std::wstring>{L"LOAD"} : s.files, kind).Wait(),
-                  s.act == Step::kDropMoveOnly ? DROPEFFECT_NONE : DROPEFFECT_COPY);
-      }
+      // The source has its answer before anything the drop causes, its message box included. The bar
+      // lies on the bare window.
+      if (s.act == Step::kDrop)
+        EXPECT_EQ(Drop(CentreOf(C(s.arg ? s.arg : kShape1)), s.drop), s.drop[0] == L"--move-only" ? DROPEFFECT_NONE : DROPEFFECT_COPY);
       EXPECT_EQ(s.message.empty() ? L"" : karuvel_->CloseMessageBox(), s.message);
       if (!s.sent.empty()) sent.push_back(Ansi(s.sent));
       WaitUntil([&] { return host.Requests().size() >= sent.size(); });
       if (s.act >= Step::kSwitch) Sleep(300);  // what was not expected has had its time to show
       EXPECT_TRUE(WaitUntil([&] { return karuvel_->MessageBoxes().empty() && LoadButtonsOn(); }));
       EXPECT_EQ(host.Requests(), sent);
-      if (!s.sent.empty()) {
-        EXPECT_EQ(ReadText(C(kText2)), s.sent);
-        EXPECT_EQ(ReadText(C(kText1)), L"DSCP/1.3 200 OK" + s.sent.substr(s.sent.find(L"\r\n")));
-      }
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(karuvel_->WaitExit(), std::optional<DWORD>(0));
@@ -303,15 +295,12 @@ TEST_F(Scenario, SwitchesAndDropsOnEveryKindOfControlWriteNothing) {
        {Step::kDrop, kLabel1, {psn}, L"", Load(kETagSecond, psn)},
        {Step::kDrop, kText2, {ugu}, L"", Load(kETagSecond, ugu)},
        {Step::kDrop, 0, {psn, ugu}, Expected(kSeveralFiles)},
-       {Step::kDropText, kCbo切替スクリプト},
+       {Step::kDrop, kCbo切替スクリプト, {L"--text", L"LOAD"}},
        {Step::kDrop, kLabel2, {L""}},  // one empty name is no file
        {Step::kDrop, kFraパネル, {broken}, Expected(kPackageMalformed, broken)},
        {Step::kDrop, kCmd切替, {cafe}, Expected(kPackageRefused, cafe)},
        {Step::kDrop, kLblVersion, {korean}, Expected(kPackageRefused, korean)},
-       {Step::kDropMoveOnly, kCbo切替対象, {shared}, L"", Load(kETagSecond, shared)},
-       {Step::kNote, 0},
-       {Step::kScript, 0},
-       {Step::kSwitch, 0, {}, L"", Load(kETagFirst, ugu)},  // the history entry, not the last drop
+       {Step::kDrop, kCbo切替対象, {L"--move-only", shared}, L"", Load(kETagSecond, shared)},
        {Step::kNote, -1},
        {Step::kDrop, kText1, {psn}},  // no note chosen: nothing at all
        {Step::kSwitch}},
@@ -341,7 +330,7 @@ TEST_F(Scenario, DropsNeverWaitOnALoad) {
   const UniqueHandle hold(CreateEventW(nullptr, FALSE, FALSE, holdName.c_str()));
   ZMemoHost host(L"--hold-event " + holdName + Known());
   ASSERT_TRUE(karuvel_.emplace().WaitReady(2));
-  EXPECT_EQ(Drop(CentreOf(C(kLabel1)), {Path(kPsn)}).Wait(), DROPEFFECT_COPY);
+  EXPECT_EQ(Drop(CentreOf(C(kLabel1)), {Path(kPsn)}), DROPEFFECT_COPY);
   ASSERT_TRUE(WaitUntil([&] { return host.Requests().size() == 1; }));
   EXPECT_FALSE(IsWindowEnabled(C(kCmd切替)));
   SetEvent(hold.Get());
