@@ -29,9 +29,7 @@ class DataObject final : public karuvel::ComObject<IDataObject, IID_IDataObject>
   HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) override {
     return f && f->cfFormat == format_.cfFormat && (f->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
   }
-  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-    return direction == DATADIR_GET ? SHCreateStdEnumFmtEtc(1, &format_, out) : E_NOTIMPL;
-  }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }

@@ -208,11 +208,8 @@ class Karuvel {
   // The window once the note list holds `entries` entries and the window takes drops (the drop
   // thread marks it once OLE has registered it).
   HWND WaitReady(int entries) const {
-    const auto ready = [&] {
-      return static_cast<int>(ListEntries(Control(ids::kCbo切替対象)).size()) == entries &&
-             GetPropW(Window(), L"OleDropTargetInterface");
-    };
-    return WaitUntil(ready, 10000) ? Window() : nullptr;
+    return WaitUntil([&] { return ListEntries(Control(ids::kCbo切替対象)).size() == static_cast<size_t>(entries) &&
+                                  GetPropW(Window(), L"OleDropTargetInterface"); }, 10000) ? Window() : nullptr;
   }
   HWND WaitMessageBox() const {
     std::vector<HWND> boxes;

@@ -20,9 +20,9 @@ using Entries = std::vector<std::wstring>;
 // A ZMemo root of the test's own name, and the karuvel.exe under test.
 class E2e : public ::testing::Test {
  protected:
-  std::wstring FreshRoot(bool demo) {
+  void FreshRoot(bool demo) {
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    return root_ = MakeZMemoRoot(std::wstring(name.begin(), name.end()), demo);
+    root_ = MakeZMemoRoot(std::wstring(name.begin(), name.end()), demo);
   }
   HWND C(int id) const { return karuvel_->Control(id); }
   bool LoadButtonsOn() const {
@@ -48,7 +48,8 @@ const std::wstring kScriptA = L"C:\\ソフト\\表示.ugu", kScriptB = L"C:\\S\\
 class KaruvelWindow : public E2e {
  protected:
   void SetUp() override {
-    SetZMemoRoot(FreshRoot(false));
+    FreshRoot(false);
+    SetZMemoRoot(root_);
     WriteMemo(Ansi(L"[Memo]\r\n3_ScriptEnableDscpServer=true\r\n3_ETag=ETAG-3\r\n3_WatermarkHistory-000=" + kScriptA +
                    L"\r\n3_ScriptFileName=" + kScriptA + L"\r\n8_ScriptEnableDscpServer=TRUE\r\n8_ETag=付箋8\r\n"
                    L"8_WatermarkHistory-000=" + kScriptB + L"\r\n8_WatermarkHistory-001=" + kScriptA +

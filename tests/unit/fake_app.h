@@ -43,12 +43,11 @@ struct FakeView : MainView {
   static std::string Name(Button b) { return std::array{"Cmd切替", "Cmd再読み込み", "Cmd詳細", "Cmd終了"}[I(b)]; }
 };
 
-// Ordinary files in memory by exact path. Records every existence test in order; an open can be
-// refused or give a stream that fails after some bytes, and reads come in steps of `step` bytes.
+// Ordinary files in memory by exact path. Records every existence test in order; an open can give
+// a stream that fails after some bytes, and reads come in steps of `step` bytes.
 struct FakeFileSystem : FileSystem {
   std::map<Text, std::string> files;
   mutable std::vector<Text> asked;
-  int refusedOpen = 0;      // the n-th open (from 1) returns null; 0: none
   int failingOpen = 0;      // the n-th open gives a stream that fails after failAfter bytes
   size_t failAfter = 0;
   size_t step = 64 * 1024;  // most bytes per Read
@@ -63,7 +62,8 @@ struct FakeFileSystem : FileSystem {
   std::unique_ptr<ByteStream> OpenRead(TextView path) const override {
     if (beforeOpen) beforeOpen(opens + 1);
     const auto it = files.find(Text(path));
-    if (it == files.end() || ++opens == refusedOpen) return nullptr;
+    if (it == files.end()) return nullptr;
+    ++opens;
     return std::make_unique<Stream>(*this, it->second, opens == failingOpen ? failAfter : std::string::npos);
   }
 
