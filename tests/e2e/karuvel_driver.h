@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -16,9 +17,37 @@
 
 #include "common/owners_win.h"
 #include "shell/control_ids.h"
-#include "tests/win/test_processes.h"
 
 namespace karuvel::e2e {
+
+inline std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
+
+// The build folder, where karuvel.exe and the stand-ins are: the one above the program's own folder,
+// ending in "\".
+inline std::wstring BuildDir() {
+  wchar_t path[MAX_PATH];
+  return std::filesystem::path(path, path + GetModuleFileNameW(nullptr, path, MAX_PATH)).parent_path().parent_path().wstring() + L"\\";
+}
+
+// Starts a command line; the process handle (the caller closes it) or null. `pid` gets its id.
+inline HANDLE Launch(std::wstring commandLine, DWORD* pid = nullptr) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
+// Runs a command line to its end (killed after `ms`); its exit code, or -1.
+inline int RunToEnd(const std::wstring& commandLine, DWORD ms = 15000) {
+  const UniqueHandle process(Launch(commandLine));
+  DWORD code = static_cast<DWORD>(-1);
+  if (process && WaitForSingleObject(process.Get(), ms) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
+  else if (process) TerminateProcess(process.Get(), code);
+  return static_cast<int>(code);
+}
 
 inline LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;

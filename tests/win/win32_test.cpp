@@ -19,7 +19,6 @@
 #include "settings/reg.h"
 #include "shell/frm_winsock_win.h"
 #include "shell/winsock02.h"
-#include "test_processes.h"
 
 namespace karuvel {
 namespace {
@@ -165,7 +164,9 @@ TEST(Window, ASecondFailsWithTheSystemsReasonAndTwipsArePixelsAsMulDivRoundsThem
 }
 
 TEST(Program, KaruvelExeCarriesItsVersionAndManifest) {
-  const std::wstring exe = BuildDir() + L"karuvel.exe";
+  wchar_t self[MAX_PATH];  // built one folder above this program
+  const std::wstring exe = std::filesystem::path(self, self + GetModuleFileNameW(nullptr, self, MAX_PATH))
+                               .parent_path().parent_path() / L"karuvel.exe";
   std::string info(GetFileVersionInfoSizeW(exe.c_str(), nullptr), '\0');
   VS_FIXEDFILEINFO* fixed = nullptr;
   wchar_t* text = nullptr;
