@@ -17,22 +17,6 @@ using namespace ids;
 using namespace zmemo_demo;
 using Entries = std::vector<std::wstring>;
 
-// A ZMemo root of the test's own name, and the karuvel.exe under test.
-class E2e : public ::testing::Test {
- protected:
-  void FreshRoot(bool demo) {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    root_ = MakeZMemoRoot(std::wstring(name.begin(), name.end()), demo);
-  }
-  HWND C(int id) const { return karuvel_->Control(id); }
-  bool LoadButtonsOn() const {
-    return IsWindowEnabled(C(kCmd切替)) && IsWindowEnabled(C(kCmd再読み込み)) && IsWindowEnabled(C(kCmd終了));
-  }
-
-  std::wstring root_;
-  std::optional<Karuvel> karuvel_;
-};
-
 // A control's left, top, width and height in its container, in pixels.
 std::vector<LONG> Placement(HWND control) {
   RECT r{};
@@ -44,8 +28,8 @@ std::vector<LONG> Placement(HWND control) {
 // Paths with Shift-JIS trail bytes 0x5C ("ソ", "表") must survive the ANSI edge.
 const std::wstring kScriptA = L"C:\\ソフト\\表示.ugu", kScriptB = L"C:\\S\\b.psn", kScriptC = L"C:\\S\\c.ugu";
 
-// Three notes of the test's own, no host.
-class KaruvelWindow : public E2e {
+// A ZMemo root of the test's own name with three notes, and the karuvel.exe under test.
+class KaruvelWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     FreshRoot(false);
@@ -55,7 +39,18 @@ class KaruvelWindow : public E2e {
                    L"8_WatermarkHistory-000=" + kScriptB + L"\r\n8_WatermarkHistory-001=" + kScriptA +
                    L"\r\n8_ScriptFileName=" + kScriptC + L"\r\n5_ScriptEnableDscpServer=true\r\n5_ETag=ETAG-5\r\n"));
   }
+  void FreshRoot(bool demo) {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    root_ = MakeZMemoRoot(std::wstring(name.begin(), name.end()), demo);
+  }
   void WriteMemo(const std::string& bytes) { ASSERT_TRUE(WriteBytes(MemoIniOf(root_), bytes)); }
+  HWND C(int id) const { return karuvel_->Control(id); }
+  bool LoadButtonsOn() const {
+    return IsWindowEnabled(C(kCmd切替)) && IsWindowEnabled(C(kCmd再読み込み)) && IsWindowEnabled(C(kCmd終了));
+  }
+
+  std::wstring root_;
+  std::optional<Karuvel> karuvel_;
 };
 
 // Without ZMemo's key, or with a memo.ini that exists but is locked (so start-up goes on, and
@@ -165,9 +160,9 @@ TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
   EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 244 && !IsWindowEnabled(C(kText1)); }));
 }
 
+// WM_CLOSE ends every scenario below.
 TEST_F(KaruvelWindow, ClosingByAnyMeansEndsTheProgramAndOnlyOneOfSimultaneousLaunchesRuns) {
-  for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0},
-                                        {WM_ENDSESSION, TRUE}}) {
+  for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}, {WM_ENDSESSION, TRUE}}) {
     const Karuvel karuvel;
     ASSERT_TRUE(karuvel.WaitReady(3));
     PostMessageW(karuvel.Window(), message, wParam, 0);
@@ -226,7 +221,7 @@ void TakeTree(const std::wstring& dir, Snapshot& out, bool deep = true) {
 // Sessions on the demo installation, one row per step with what must follow it. After every step
 // the runner checks what every step owes: the one message box expected (see CloseMessageBox) or
 // none, the load buttons on again, and the host's log holding exactly the requests expected so far.
-class Scenario : public E2e {
+class Scenario : public KaruvelWindow {
  protected:
   void SetUp() override {
     FreshRoot(true);
@@ -265,8 +260,10 @@ class Scenario : public E2e {
       if (s.act == Step::kSwitch) Click(C(kCmd切替));
       // The source has its answer before anything the drop causes, its message box included. The bar
       // lies on the bare window.
-      if (s.act == Step::kDrop)
-        EXPECT_EQ(Drop(CentreOf(C(s.arg ? s.arg : kShape1)), s.drop), s.drop[0] == L"--move-only" ? DROPEFFECT_NONE : DROPEFFECT_COPY);
+      if (s.act == Step::kDrop) {
+        const int effect = Drop(CentreOf(C(s.arg ? s.arg : kShape1)), s.drop);
+        EXPECT_EQ(effect, s.drop[0] == L"--move-only" ? DROPEFFECT_NONE : DROPEFFECT_COPY);
+      }
       EXPECT_EQ(s.message.empty() ? L"" : karuvel_->CloseMessageBox(), s.message);
       if (!s.sent.empty()) sent.push_back(Ansi(s.sent));
       WaitUntil([&] { return host.Requests().size() >= sent.size(); });

@@ -1,11 +1,7 @@
-// The portable core below the window: text conversions, the native file system, the memo.ini
-// reader (bytes in, the note table out) and the package check (the files it asks about, in order).
+// The portable core below the window: text conversions, the memo.ini reader (bytes in, the note
+// table out) and the package check (the files it asks about, in order).
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "common/ansi.h"
 #include "fake_app.h"
@@ -29,24 +25,6 @@ TEST(Text, ConversionsKeepEveryCharacterAndStopAtTheirEnd) {
   EXPECT_EQ(TextToUtf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
   EXPECT_EQ(AnsiToText(std::string_view("\x95\x5C\x95\x5C", 2)), u"表");
   EXPECT_EQ(UserNameOrDefault(u" ") + UserNameOrDefault(u"") + UserNameOrDefault(u" a\t"), u"defaultdefault a\t");
-}
-
-TEST(RealFileSystem, OrdinaryFilesOnlyReadToTheEnd) {
-  char name[] = "/tmp/karuvel-unit-XXXXXX";
-  ASSERT_NE(mkdtemp(name), nullptr);
-  const struct Dir { std::filesystem::path path; ~Dir() { std::filesystem::remove_all(path); } } dir{name};
-  for (const char* file : {"memo.ini", ".memo.ini"}) std::ofstream(dir.path / file) << "1_ETag=e\r\n";
-  const Text root = Utf8ToText(name) + u"/";
-  const FileSystem& fs = RealFileSystem();
-  EXPECT_TRUE(fs.IsOrdinaryFile(root + u"memo.ini"));
-  for (const Text& other : {root + u".memo.ini", root, root + u"memo.in?", root + u"absent", root + u"memo.ini" + Text(1, u'\0')})
-    EXPECT_FALSE(fs.IsOrdinaryFile(other)) << TextToUtf8(other);
-  char buffer[64];
-  const auto stream = fs.OpenRead(root + u"memo.ini");
-  EXPECT_EQ(stream->Read(buffer, sizeof buffer), 10);
-  EXPECT_EQ(stream->Read(buffer, sizeof buffer), 0);
-  EXPECT_EQ(fs.OpenRead(root)->Read(buffer, sizeof buffer), -1);  // a directory cannot be read
-  EXPECT_EQ(fs.OpenRead(root + u"absent"), nullptr);
 }
 
 // Reads `bytes` as memo.ini, through a file system `setUp` may change, into a table from an earlier

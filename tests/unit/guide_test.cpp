@@ -10,8 +10,7 @@ TEST(Guide, MessageTableListsEveryMessageExactly) {
   // The first cell of each row of the table under the guide's heading for messages, its header first.
   std::ifstream guide(KARUVEL_GUIDE);
   std::vector<std::string> cells, expected = {"メッセージ"};
-  std::string section;
-  for (std::string line; std::getline(guide, line);) {
+  for (std::string line, section; std::getline(guide, line);) {
     if (line.rfind("## ", 0) == 0) section = line;
     else if (section == "## メッセージの一覧" && line.rfind("| ", 0) == 0) cells.push_back(line.substr(2, line.find(" |", 2) - 2));
   }

@@ -98,7 +98,6 @@ TEST(Handlers, StartupSettingsDecideWhetherTheProgramRuns) {
       {u"", u"u", u"\\USERS\\u\\memo.ini", one, false, {Message(expected::kNotInstalled)}},
       {u"C:\\Z", u"u", u"C:\\Z\\USERS\\v\\memo.ini", one, false, {Message(expected::kNotInstalled)}},
       {u"C:\\Z", u"u", u"C:\\Z\\USERS\\u\\memo.ini", "1_ETag=E1\r\n", false, kNoNote},
-      {u"C:\\Z", u"u", u"C:\\Z\\USERS\\u\\memo.ini", one, true, runs},
       {u"C:\\Z\\", u" u ", u"C:\\Z\\\\USERS\\ u \\memo.ini", one, true, runs},  // joined as they stand
   };
   for (const auto& row : rows) {
