@@ -129,6 +129,8 @@ TEST(Loads, Switch) {
   EXPECT_EQ(Rig(0, 0, 0).Switch(), Log{Message(expected::kZMemoNotRunning)});
   EXPECT_EQ(Rig(1, 0, 1).Switch(), Load({Message(expected::kPackageMalformed, "C:\\S\\bad.ugu")}));
   EXPECT_EQ(Rig(1, 0, 2).Switch(), Load({Message(expected::kPackageNotFound, "C:\\S\\gone.psn")}));
+  // A result the package check never gives still has its message.
+  EXPECT_EQ(Message(fakes::U8(PackageOutcomeMessage(1, u"x"))), Message(expected::kUnexpectedPackageResult, "x"));
   for (const auto& [note, script] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 5}, {2, 0}})
     EXPECT_EQ(Rig(1, note, script).Switch(), Load({})) << note << "," << script;
 }
