@@ -166,10 +166,8 @@ class ZMemoHost {
     process_.Reset(Launch(Quoted(BuildDir() + L"zmemo_host.exe") + L" serve --port " + number + L" --log " +
                           Quoted(log_) + L" --ready " + Quoted(readyFile) + L" " + options));
     // The file shows as soon as the host creates it, maybe before the host has closed it, so its
-    // presence is the signal; a host that cannot listen ends at once.
-    const auto isReady = [&] { return GetFileAttributesW(readyFile.c_str()) != INVALID_FILE_ATTRIBUTES; };
-    started_ = process_ && WaitUntil([&] { return isReady() || WaitForSingleObject(process_.Get(), 0) == 0; }, 10000) &&
-               isReady();
+    // presence is the signal.
+    started_ = process_ && WaitUntil([&] { return GetFileAttributesW(readyFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
   }
   ~ZMemoHost() {
     if (process_) TerminateProcess(process_.Get(), 0), WaitForSingleObject(process_.Get(), 5000);
