@@ -225,7 +225,10 @@ class Karuvel {
     }
     return found;
   }
-  HWND Window() const { return TopLevel(L"Karuvel").empty() ? nullptr : TopLevel(L"Karuvel").front(); }
+  HWND Window() const {
+    const std::vector<HWND> found = TopLevel(L"Karuvel");  // one walk of the top-level windows
+    return found.empty() ? nullptr : found.front();
+  }
   std::vector<HWND> MessageBoxes() const { return TopLevel(L"#32770"); }
   HWND Control(int id) const {
     std::pair<int, HWND> find{id, nullptr};

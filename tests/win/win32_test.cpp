@@ -19,6 +19,7 @@
 #include "settings/reg.h"
 #include "shell/frm_winsock_win.h"
 #include "shell/winsock02.h"
+#include "tests/e2e/karuvel_driver.h"
 
 namespace karuvel {
 namespace {
@@ -161,9 +162,7 @@ TEST(Window, ASecondFailsWithTheSystemsReasonAndTwipsArePixelsAsMulDivRoundsThem
 }
 
 TEST(Program, KaruvelExeCarriesItsVersionAndManifest) {
-  wchar_t self[MAX_PATH];  // built one folder above this program
-  const std::wstring exe = std::filesystem::path(self, self + GetModuleFileNameW(nullptr, self, MAX_PATH))
-                               .parent_path().parent_path() / L"karuvel.exe";
+  const std::wstring exe = e2e::BuildDir() + L"karuvel.exe";
   std::string info(GetFileVersionInfoSizeW(exe.c_str(), nullptr), '\0');
   VS_FIXEDFILEINFO* fixed = nullptr;
   wchar_t* text = nullptr;
