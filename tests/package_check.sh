@@ -1,29 +1,19 @@
 #!/usr/bin/env bash
-# Checks the release zip as a user gets it: makes it with CPack, checks its checksum and its list of
-# files, unpacks it into a fresh folder of the Wine prefix beside the stand-in chc_dscp.dll, and runs
-# that karuvel.exe against the stand-in host until it lists the demo notes and switches one.
-#   package_check.sh <win32 build dir> <version>      (inside the Wine session of that build)
+# Runs the release zip as a user gets it (made and read by release_check.sh): unpacks it into a
+# fresh folder of the Wine prefix beside the stand-in chc_dscp.dll, and runs that karuvel.exe
+# against the stand-in host until it lists the demo notes and switches one.
+#   package_check.sh <build dir> <version> <win32|win64>      (inside the Wine session of that build)
 set -euo pipefail
 build=$(realpath "${1:?build directory}")
 version=${2:?version}
+arch=${3:?win32 or win64}
 tools=$(cd "$(dirname "$0")/../tools" && pwd)
 # shellcheck source=../tools/wine-env.sh
 . "$tools/wine-env.sh" "$build/wine"
 
-(cd "$build" && cpack --config CPackConfig.cmake >/dev/null)
-top=karuvel-$version-win32
+top=karuvel-$version-$arch
 zip=$build/package/$top.zip
-(cd "$build/package" && sha256sum --quiet -c "$top.zip.sha256")
-expected="$top/images/
-$top/images/karuvel-collapsed.png
-$top/images/karuvel-expanded.png
-$top/images/karuvel-message.png
-$top/karuvel-guide.md
-$top/karuvel.exe"
-if ! diff <(echo "$expected") <(cmake -E tar tf "$zip" | LC_ALL=C sort); then
-  echo "package_check: $top.zip does not hold what it should (diff above: expected, then found)" >&2
-  exit 1
-fi
+[ -f "$zip" ] || { echo "package_check: $zip is missing; release_check.sh makes it" >&2; exit 1; }
 
 folder=$(mktemp -d "$WINEPREFIX/drive_c/package-check.XXXXXX")
 host=
@@ -53,4 +43,4 @@ done
 
 "$tools/wine-run.sh" "$build/wine" "$build/demo_shots.exe" "$(winepath -w "$folder/$top/karuvel.exe")" \
   "$(winepath -w "$folder")"
-echo "package_check: $top.zip holds its $(echo "$expected" | wc -l) entries; its karuvel.exe listed the demo notes and switched"
+echo "package_check: the karuvel.exe of $top.zip listed the demo notes and switched"

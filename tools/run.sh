@@ -3,22 +3,30 @@
 # registry value Root, memo.ini with DSCP-enabled notes, script packages with Japanese paths),
 # starts the stand-in ZMemo host and opens Karuvel. Without a display it runs on a private Xvfb,
 # saves screenshots (collapsed, expanded after a switch, and a message box) and prints where they are.
+# It runs the shipped 32-bit build where Wine runs 32-bit programs, and the 64-bit build elsewhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)"
-build=build/win32
+if why=$(tools/runs-32bit.sh); then
+  arch=win32
+  echo "run: the win32 build (the one shipped)"
+else
+  arch=win64
+  echo "run: the win64 build, since $why"
+fi
+cmake --preset $arch >/dev/null
+cmake --build --preset $arch -j "$(nproc)"
+build=build/$arch
 session=$build/wine-run
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  tools/wine-session.sh start "$session"
+  tools/wine-session.sh start "$session" $arch
 else
   # A real display: use it instead of a private Xvfb.
-  . tools/wine-env.sh "$session"
   mkdir -p "$session"
   echo "$DISPLAY" > "$session/display"
+  echo $arch > "$session/arch"
 fi
 . tools/wine-env.sh "$session"
 

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what building and testing Karuvel needs on Debian 12. Idempotent: each step checks first.
+# Installs what building and testing Karuvel needs on Debian 12, and says whether Wine runs 32-bit
+# programs on this machine. Idempotent: each step checks first.
 set -euo pipefail
 
 need_apt=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 pkgs=(cmake ninja-build g++ make pkg-config libgtest-dev googletest libbenchmark-dev
-      g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 wine64 xvfb xauth
-      x11-apps imagemagick locales fonts-ipafont-gothic fonts-wine clang libclang-rt-14-dev file)
+      g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+      wine wine32:i386 wine64 xvfb xauth
+      x11-apps imagemagick zip unzip locales fonts-ipafont-gothic fonts-wine clang libclang-rt-14-dev file)
 for p in "${pkgs[@]}"; do have "$p" || need_apt+=("$p"); done
 
 SUDO=""
@@ -29,4 +31,8 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen >/dev/null
 fi
-echo "setup: ok"
+if why=$("$(dirname "$0")/runs-32bit.sh"); then
+  echo "setup: ok; Wine runs 32-bit programs here, so both the win32 and the win64 build run under it"
+else
+  echo "setup: ok; Wine runs only the win64 build here ($why)"
+fi

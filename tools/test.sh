@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Runs every test: set-up, the native unit tests, the same under ASan/UBSan, and the Win32 tests
-# under Wine (the check of the release zip among them).
+# Runs every test: set-up, the native unit tests, the same under ASan/UBSan, and the Wine suite (the
+# Win32 tests, the end-to-end tests and the release zip run as a user gets it) on the 64-bit build
+# everywhere and on the shipped 32-bit build where Wine runs 32-bit programs. Where it does not, the
+# 32-bit build and its release zip are built and checked without running them. The last line says
+# which builds ran and why.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -12,6 +15,15 @@ for preset in native native-asan; do
   ctest --preset "$preset" -j "$jobs"
 done
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs"
-ctest --preset win32
+for preset in win64 win32; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+ctest --preset win64
+if why=$(tools/runs-32bit.sh); then
+  ctest --preset win32
+  echo "test: the Wine suite ran on the win32 and the win64 build"
+else
+  ctest --preset win32 --label-regex release
+  echo "test: the Wine suite ran on the win64 build; the win32 build (the release) was built and its exe and zip checked without running them, since $why"
+fi

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Starts or stops one Wine test session: a 32-bit prefix inside the build tree, a private Xvfb
-# display and a persistent wineserver, so each test process does not pay Wine's start-up.
-#   wine-session.sh start <dir>     wine-session.sh stop <dir>
+# Starts or stops one Wine test session: a prefix inside the build tree (32-bit, or 64-bit for the
+# win64 build), a private Xvfb display and a persistent wineserver, so each test process does not
+# pay Wine's start-up. A session that cannot start says why: the loader's or wineboot's own words.
+#   wine-session.sh start <dir> [win32|win64]     wine-session.sh stop <dir>
 set -euo pipefail
 cmd=${1:?start or stop}
 here=$(cd "$(dirname "$0")" && pwd)
+if [ "$cmd" = start ]; then
+  KARUVEL_WINE_ARCH=${3:-win32}
+  case "$KARUVEL_WINE_ARCH" in win32|win64) ;; *) echo "wine session: no such prefix kind: $KARUVEL_WINE_ARCH" >&2; exit 2 ;; esac
+  export KARUVEL_WINE_ARCH
+fi
 # shellcheck source=wine-env.sh
 . "$here/wine-env.sh" "${2:?session directory}"
 mkdir -p "$KARUVEL_WINE_DIR"
@@ -21,10 +27,21 @@ stop_session() {
 case "$cmd" in
   stop) stop_session; exit 0 ;;
   start) ;;
-  *) echo "usage: $0 start|stop <dir>" >&2; exit 2 ;;
+  *) echo "usage: $0 start <dir> [win32|win64] | stop <dir>" >&2; exit 2 ;;
 esac
 
 stop_session
+echo "$KARUVEL_WINE_ARCH" > "$KARUVEL_WINE_DIR/arch"
+
+# Prints what a failed step said, and fails the start.
+fail() {
+  echo "wine session: $2 failed (exit $1) for a $KARUVEL_WINE_ARCH prefix in $WINEPREFIX:" >&2
+  sed 's/^/  /' "$3" >&2
+  stop_session
+  exit 1
+}
+steplog=$KARUVEL_WINE_DIR/step.log
+wine --version >"$steplog" 2>&1 || fail $? "Wine's loader ($(command -v wine))" "$steplog"
 
 # A private display: Xvfb picks a free number and reports it on the given descriptor.
 exec 3> "$KARUVEL_WINE_DIR/display.fd"
@@ -35,14 +52,15 @@ for _ in $(seq 100); do
   [ -s "$KARUVEL_WINE_DIR/display.fd" ] && break
   sleep 0.05
 done
+[ -s "$KARUVEL_WINE_DIR/display.fd" ] || fail 1 Xvfb "$KARUVEL_WINE_DIR/xvfb.log"
 echo ":$(tr -d '\n' < "$KARUVEL_WINE_DIR/display.fd")" > "$KARUVEL_WINE_DIR/display"
 rm -f "$KARUVEL_WINE_DIR/display.fd"
 DISPLAY=$(cat "$KARUVEL_WINE_DIR/display")
 export DISPLAY
 
-if [ ! -f "$WINEPREFIX/.karuvel-ready" ]; then
+if [ "$(cat "$WINEPREFIX/.karuvel-ready" 2>/dev/null)" != "$KARUVEL_WINE_ARCH" ]; then
   rm -rf "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  wineboot -i >"$steplog" 2>&1 || fail $? wineboot "$steplog"
   wineserver -w
   cat > "$KARUVEL_WINE_DIR/prefix.reg" <<'REG'
 REGEDIT4
@@ -58,12 +76,13 @@ REGEDIT4
 "MS Gothic"="IPAGothic"
 "MS UI Gothic"="IPAGothic"
 REG
-  wine regedit /S "$(winepath -w "$KARUVEL_WINE_DIR/prefix.reg")" >/dev/null 2>&1
+  wine regedit /S "$(winepath -w "$KARUVEL_WINE_DIR/prefix.reg")" >"$steplog" 2>&1 || fail $? regedit "$steplog"
   # The full-width name of the Japanese system font, written through the registry API so its
   # UTF-16 reaches the prefix intact.
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f >"$steplog" 2>&1 ||
+    fail $? "reg add" "$steplog"
   wineserver -w
-  touch "$WINEPREFIX/.karuvel-ready"
+  echo "$KARUVEL_WINE_ARCH" > "$WINEPREFIX/.karuvel-ready"
 fi
 
 # Wine's own Marlett draws the caption buttons (without it they read "0 1 r"), and its Tahoma is
@@ -78,4 +97,4 @@ done
 
 # The persistent server; later wine processes attach to it.
 wineserver -p </dev/null >/dev/null 2>&1
-echo "wine session: prefix $WINEPREFIX, display $DISPLAY"
+echo "wine session: $KARUVEL_WINE_ARCH prefix $WINEPREFIX, display $DISPLAY"
