@@ -33,7 +33,7 @@ odd=$(zipinfo "$zip" | awk '$2 == "3.0" && !($5 ~ /^[bt]-$/ && $7 == "00-Jan-01"
 expected="$top/images/karuvel-collapsed.png
 $top/images/karuvel-expanded.png
 $top/images/karuvel-message.png
-$top/karuvel-guide.md
+$top/karuvel-guide.html
 $top/karuvel.exe"
 if ! diff <(echo "$expected") <(cmake -E tar tf "$zip" | LC_ALL=C sort); then
   fail "$top.zip does not hold what it should (diff above: expected, then found)"
