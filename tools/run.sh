@@ -7,13 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
-if why=$(tools/runs-32bit.sh); then
-  arch=win32
-  echo "run: the win32 build (the one shipped)"
-else
-  arch=win64
-  echo "run: the win64 build, since $why"
-fi
+arch=$(tools/wine-build.sh run)
 cmake --preset $arch >/dev/null
 cmake --build --preset $arch -j "$(nproc)"
 build=build/$arch
