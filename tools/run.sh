@@ -30,7 +30,7 @@ else
 fi
 . tools/wine-env.sh "$session"
 
-root='C:\ZMemo デモ'
+root='C:\ZMemo'
 wine "$build/zmemo_host.exe" install-demo "$root"
 wine "$build/zmemo_host.exe" serve --root "$root" </dev/null >"$session/zmemo_host.log" 2>&1 &
 host=$!
