@@ -3,6 +3,7 @@
 # win64 build), a private Xvfb display and a persistent wineserver, so each test process does not
 # pay Wine's start-up. A session that cannot start says why: the loader's or wineboot's own words.
 #   wine-session.sh start <dir> [win32|win64]     wine-session.sh stop <dir>
+# With KARUVEL_WINE_DISPLAY set, the session uses that display instead of a private Xvfb.
 set -euo pipefail
 cmd=${1:?start or stop}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -43,18 +44,23 @@ fail() {
 steplog=$KARUVEL_WINE_DIR/step.log
 wine --version >"$steplog" 2>&1 || fail $? "Wine's loader ($(command -v wine))" "$steplog"
 
-# A private display: Xvfb picks a free number and reports it on the given descriptor.
-exec 3> "$KARUVEL_WINE_DIR/display.fd"
-setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$KARUVEL_WINE_DIR/xvfb.log" 2>&1 &
-echo $! > "$KARUVEL_WINE_DIR/xvfb.pid"
-exec 3>&-
-for _ in $(seq 100); do
-  [ -s "$KARUVEL_WINE_DIR/display.fd" ] && break
-  sleep 0.05
-done
-[ -s "$KARUVEL_WINE_DIR/display.fd" ] || fail 1 Xvfb "$KARUVEL_WINE_DIR/xvfb.log"
-echo ":$(tr -d '\n' < "$KARUVEL_WINE_DIR/display.fd")" > "$KARUVEL_WINE_DIR/display"
-rm -f "$KARUVEL_WINE_DIR/display.fd"
+if [ -n "${KARUVEL_WINE_DISPLAY:-}" ]; then
+  # The caller's own display (tools/run.sh on a desktop).
+  echo "$KARUVEL_WINE_DISPLAY" > "$KARUVEL_WINE_DIR/display"
+else
+  # A private display: Xvfb picks a free number and reports it on the given descriptor.
+  exec 3> "$KARUVEL_WINE_DIR/display.fd"
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$KARUVEL_WINE_DIR/xvfb.log" 2>&1 &
+  echo $! > "$KARUVEL_WINE_DIR/xvfb.pid"
+  exec 3>&-
+  for _ in $(seq 100); do
+    [ -s "$KARUVEL_WINE_DIR/display.fd" ] && break
+    sleep 0.05
+  done
+  [ -s "$KARUVEL_WINE_DIR/display.fd" ] || fail 1 Xvfb "$KARUVEL_WINE_DIR/xvfb.log"
+  echo ":$(tr -d '\n' < "$KARUVEL_WINE_DIR/display.fd")" > "$KARUVEL_WINE_DIR/display"
+  rm -f "$KARUVEL_WINE_DIR/display.fd"
+fi
 DISPLAY=$(cat "$KARUVEL_WINE_DIR/display")
 export DISPLAY
 
