@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the release zip as a user gets it (made and read by release_check.sh): unpacks it into a
 # fresh folder of the Wine prefix beside the stand-in chc_dscp.dll, and runs that karuvel.exe
-# against the stand-in host until it lists the demo notes and switches one.
+# against the stand-in host until it lists the demo notes and switches one. On the way it takes the
+# demo's three pictures into <build dir>/pictures, where picture_check.sh compares them with the
+# guide's: the same demo as tools/run.sh, under the same root.
 #   package_check.sh <build dir> <version> <win32|win64>      (inside the Wine session of that build)
 set -euo pipefail
 build=$(realpath "${1:?build directory}")
@@ -27,7 +29,7 @@ trap cleanup EXIT
 cp "$build/chc_dscp.dll" "$folder/$top/"
 
 # The stand-in host on a port of its own, so other Wine sessions on this machine cannot answer.
-root='C:\ZMemo パッケージ'
+root='C:\ZMemo'
 "$tools/wine-run.sh" "$build/wine" "$build/zmemo_host.exe" install-demo "$root"
 for _ in 1 2 3; do
   export KARUVEL_DSCP_PORT=$((30000 + RANDOM % 20000))
@@ -41,6 +43,8 @@ for _ in 1 2 3; do
 done
 [ -n "$host" ] || { echo "package_check: the stand-in host did not start" >&2; exit 1; }
 
+rm -rf "$build/pictures"
+mkdir -p "$build/pictures"
 "$tools/wine-run.sh" "$build/wine" "$build/demo_shots.exe" "$(winepath -w "$folder/$top/karuvel.exe")" \
-  "$(winepath -w "$folder")"
+  "$(winepath -w "$build/pictures")"
 echo "package_check: the karuvel.exe of $top.zip listed the demo notes and switched"

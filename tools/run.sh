@@ -17,21 +17,19 @@ if [ -z "${DISPLAY:-}" ]; then
   headless=1
   tools/wine-session.sh start "$session" $arch
 else
-  # A real display: use it instead of a private Xvfb.
-  mkdir -p "$session"
-  echo "$DISPLAY" > "$session/display"
-  echo $arch > "$session/arch"
+  # A real display: the session's prefix and fonts on it, instead of a private Xvfb.
+  KARUVEL_WINE_DISPLAY=$DISPLAY tools/wine-session.sh start "$session" $arch
 fi
 . tools/wine-env.sh "$session"
 
-root='C:\ZMemo デモ'
+root='C:\ZMemo'
 wine "$build/zmemo_host.exe" install-demo "$root"
 wine "$build/zmemo_host.exe" serve --root "$root" </dev/null >"$session/zmemo_host.log" 2>&1 &
 host=$!
 cleanup() {
   kill "$host" 2>/dev/null || true
   wait "$host" 2>/dev/null || true
-  if [ "$headless" = 1 ]; then tools/wine-session.sh stop "$session"; fi
+  tools/wine-session.sh stop "$session"
 }
 trap cleanup EXIT
 

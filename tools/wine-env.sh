@@ -16,6 +16,9 @@ if [ "$WINEARCH" = win64 ]; then
 fi
 export WINEPREFIX="$KARUVEL_WINE_DIR/prefix"
 export WINEDEBUG=-all
+# Wine sees no Linux fonts: only those wine-session.sh puts into the prefix (see wine-fonts.conf).
+FONTCONFIG_FILE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-fonts.conf"
+export FONTCONFIG_FILE
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 if [ -f "$KARUVEL_WINE_DIR/display" ]; then

@@ -3,6 +3,7 @@
 # win64 build), a private Xvfb display and a persistent wineserver, so each test process does not
 # pay Wine's start-up. A session that cannot start says why: the loader's or wineboot's own words.
 #   wine-session.sh start <dir> [win32|win64]     wine-session.sh stop <dir>
+# With KARUVEL_WINE_DISPLAY set, the session uses that display instead of a private Xvfb.
 set -euo pipefail
 cmd=${1:?start or stop}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -43,26 +44,51 @@ fail() {
 steplog=$KARUVEL_WINE_DIR/step.log
 wine --version >"$steplog" 2>&1 || fail $? "Wine's loader ($(command -v wine))" "$steplog"
 
-# A private display: Xvfb picks a free number and reports it on the given descriptor.
-exec 3> "$KARUVEL_WINE_DIR/display.fd"
-setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$KARUVEL_WINE_DIR/xvfb.log" 2>&1 &
-echo $! > "$KARUVEL_WINE_DIR/xvfb.pid"
-exec 3>&-
-for _ in $(seq 100); do
-  [ -s "$KARUVEL_WINE_DIR/display.fd" ] && break
-  sleep 0.05
-done
-[ -s "$KARUVEL_WINE_DIR/display.fd" ] || fail 1 Xvfb "$KARUVEL_WINE_DIR/xvfb.log"
-echo ":$(tr -d '\n' < "$KARUVEL_WINE_DIR/display.fd")" > "$KARUVEL_WINE_DIR/display"
-rm -f "$KARUVEL_WINE_DIR/display.fd"
+if [ -n "${KARUVEL_WINE_DISPLAY:-}" ]; then
+  # The caller's own display (tools/run.sh on a desktop).
+  echo "$KARUVEL_WINE_DISPLAY" > "$KARUVEL_WINE_DIR/display"
+else
+  # A private display: Xvfb picks a free number and reports it on the given descriptor.
+  exec 3> "$KARUVEL_WINE_DIR/display.fd"
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$KARUVEL_WINE_DIR/xvfb.log" 2>&1 &
+  echo $! > "$KARUVEL_WINE_DIR/xvfb.pid"
+  exec 3>&-
+  for _ in $(seq 100); do
+    [ -s "$KARUVEL_WINE_DIR/display.fd" ] && break
+    sleep 0.05
+  done
+  [ -s "$KARUVEL_WINE_DIR/display.fd" ] || fail 1 Xvfb "$KARUVEL_WINE_DIR/xvfb.log"
+  echo ":$(tr -d '\n' < "$KARUVEL_WINE_DIR/display.fd")" > "$KARUVEL_WINE_DIR/display"
+  rm -f "$KARUVEL_WINE_DIR/display.fd"
+fi
 DISPLAY=$(cat "$KARUVEL_WINE_DIR/display")
 export DISPLAY
 
-if [ "$(cat "$WINEPREFIX/.karuvel-ready" 2>/dev/null)" != "$KARUVEL_WINE_ARCH" ]; then
-  rm -rf "$WINEPREFIX"
-  wineboot -i >"$steplog" 2>&1 || fail $? wineboot "$steplog"
-  wineserver -w
-  cat > "$KARUVEL_WINE_DIR/prefix.reg" <<'REG'
+# Every font Wine draws with in the session, each from a Debian package that tools/setup.sh
+# installs. Wine loads all fonts in the prefix's Fonts folder, and through wine-fonts.conf no others
+# (without it Wine takes every font fontconfig knows, so a machine with more fonts draws another
+# window), so the window looks the same on every machine.
+fonts_used=(
+  /usr/share/wine/fonts/marlett.ttf                  # fonts-wine: caption buttons (else "0 1 r")
+  /usr/share/wine/fonts/tahoma.ttf                   # fonts-wine: Tahoma
+  /usr/share/wine/fonts/tahomabd.ttf                 #   and its bold
+  /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf  # fonts-ipafont-gothic: IPAGothic (fixed pitch)
+  /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf #   and IPAPGothic (proportional)
+  /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf  # fonts-liberation: Liberation Sans
+  /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf     #   and its bold
+  /usr/share/fonts/truetype/roboto/unhinted/RobotoTTF/Roboto-Black.ttf  # fonts-roboto-unhinted: Roboto Black
+)
+for font in "${fonts_used[@]}"; do
+  [ -f "$font" ] || { echo "wine session: $font is missing; tools/setup.sh installs it" >&2; stop_session; exit 1; }
+done
+
+# The faces asked for, mapped to those fonts. The main window asks for ＭＳ ゴシック or MS Gothic
+# (fixed pitch, as IPAGothic), and for Arial Black, Arial or Tahoma at black weight for its title and
+# version: Roboto Black is a sans-serif of that weight whose family name is "Roboto Black", as
+# Arial Black's is "Arial Black". Wine's captions, dialogs and message boxes ask for MS Shell Dlg,
+# which a Japanese prefix substitutes by MS UI Gothic, a proportional face as IPAPGothic is; with a
+# fixed-pitch one the first line of Karuvel's longest messages no longer fits Wine's message box.
+cat > "$KARUVEL_WINE_DIR/prefix.reg" <<'REG'
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
@@ -74,26 +100,27 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "MS Gothic"="IPAGothic"
-"MS UI Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
+"Arial Black"="Roboto Black"
+"Arial"="Liberation Sans"
 REG
+
+# A prefix made with other settings or other font files is made anew.
+ready="$KARUVEL_WINE_ARCH $(cat "$KARUVEL_WINE_DIR/prefix.reg" "${fonts_used[@]}" | sha256sum | cut -c1-16)"
+if [ "$(cat "$WINEPREFIX/.karuvel-ready" 2>/dev/null)" != "$ready" ]; then
+  rm -rf "$WINEPREFIX"
+  wineboot -i >"$steplog" 2>&1 || fail $? wineboot "$steplog"
+  wineserver -w
   wine regedit /S "$(winepath -w "$KARUVEL_WINE_DIR/prefix.reg")" >"$steplog" 2>&1 || fail $? regedit "$steplog"
   # The full-width name of the Japanese system font, written through the registry API so its
   # UTF-16 reaches the prefix intact.
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d IPAGothic /f >"$steplog" 2>&1 ||
     fail $? "reg add" "$steplog"
   wineserver -w
-  echo "$KARUVEL_WINE_ARCH" > "$WINEPREFIX/.karuvel-ready"
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp "${fonts_used[@]}" "$WINEPREFIX/drive_c/windows/Fonts/"
+  echo "$ready" > "$WINEPREFIX/.karuvel-ready"
 fi
-
-# Wine's own Marlett draws the caption buttons (without it they read "0 1 r"), and its Tahoma is
-# the caption and message font Windows has. Wine loads them only from the prefix's Fonts folder.
-fonts="$WINEPREFIX/drive_c/windows/Fonts"
-for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
-  if [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$fonts/$font" ]; then
-    mkdir -p "$fonts"
-    cp "/usr/share/wine/fonts/$font" "$fonts/"
-  fi
-done
 
 # The persistent server; later wine processes attach to it.
 wineserver -p </dev/null >/dev/null 2>&1

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Compares the three pictures of the demo window that package_check.sh took (collapsed, expanded
+# after a switch, the message box of a broken script) with the user guide's pictures in
+# docs/guide/images, which are the references: the guide never shows a window that the program no
+# longer draws. In the Wine session (its fonts fixed by wine-session.sh) the pictures come out the
+# same pixel for pixel run after run, so any difference fails. Nothing in them depends on the build
+# kind: the win32 and the win64 build are held to the same references.
+#   picture_check.sh <shots dir>            compare
+#   picture_check.sh <shots dir> --renew    copy the pictures over the references instead
+# tools/renew-pictures.sh takes new pictures and renews the references when a change is meant.
+set -euo pipefail
+shots=$(realpath "${1:?folder of the pictures taken}")
+mode=${2:-compare}
+images=$(cd "$(dirname "$0")/../docs/guide/images" && pwd)
+# Differing pixels allowed in each picture, and how far apart two colours may be to count as one.
+allowed=0
+fuzz=0%
+
+failures=0
+for name in karuvel-collapsed karuvel-expanded karuvel-message; do
+  bmp=$shots/$name.bmp png=$shots/$name.png ref=$images/$name.png
+  [ -f "$bmp" ] || { echo "picture_check: $bmp was not taken" >&2; failures=$((failures + 1)); continue; }
+  # Pixels only: no time stamps in the file, so an unchanged picture renews to the same bytes.
+  convert "$bmp" -strip -define png:exclude-chunks=date,time "$png"
+  if [ "$mode" = --renew ]; then
+    cp "$png" "$ref"
+    echo "picture_check: renewed $ref"
+    continue
+  fi
+  [ -f "$ref" ] || { echo "picture_check: no reference $ref" >&2; failures=$((failures + 1)); continue; }
+  got=$(identify -format '%wx%h' "$png") want=$(identify -format '%wx%h' "$ref")
+  if [ "$got" != "$want" ]; then
+    echo "picture_check: $name is $got, the reference $want" >&2
+    failures=$((failures + 1))
+    continue
+  fi
+  diff=$shots/$name-diff.png
+  differing=$(compare -metric AE -fuzz "$fuzz" "$ref" "$png" "$diff" 2>&1 >/dev/null) || true
+  if ! [[ "$differing" =~ ^[0-9]+$ ]] || [ "$differing" -gt "$allowed" ]; then
+    echo "picture_check: $name differs from $ref in $differing pixels (allowed $allowed);" \
+         "taken: $png, differences in red: $diff" >&2
+    failures=$((failures + 1))
+  else
+    rm -f "$diff"
+  fi
+done
+[ "$failures" -eq 0 ] || exit 1
+[ "$mode" = --renew ] || echo "picture_check: the three pictures match the guide's"
