@@ -3,8 +3,8 @@
 # after a switch, the message box of a broken script) with the user guide's pictures in
 # docs/guide/images, which are the references: the guide never shows a window that the program no
 # longer draws. In the Wine session (its fonts fixed by wine-session.sh) the pictures come out the
-# same pixel for pixel run after run, so any difference fails. Nothing in them depends on the build
-# kind: the win32 and the win64 build are held to the same references.
+# same pixel for pixel run after run, so any difference fails. CTest runs it on the win64 build, which
+# every machine runs (the win32 build draws with the same code).
 #   picture_check.sh <shots dir>            compare
 #   picture_check.sh <shots dir> --renew    copy the pictures over the references instead
 # tools/renew-pictures.sh takes new pictures and renews the references when a change is meant.
