@@ -151,7 +151,7 @@ TEST(Loads, Drop) {
 }
 
 TEST(Loads, SenderRepliesAndResults) {
-  const std::string full(kReplyBufferSize, 'x'), send = "send 127.0.0.1 LOAD\r\n";
+  const std::string full(fakes::kLibraryReplyBuffer, 'x'), send = "send 127.0.0.1 LOAD\r\n";
   Rig f;
   f.state.strSendText = u"LOAD\r\n";
   EXPECT_EQ(f.SendWith(-1, "why"), (Log{"busy", send, "idle", Message(expected::kNoCommand), "Text1=why"}));
