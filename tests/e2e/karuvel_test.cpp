@@ -96,7 +96,8 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
   EXPECT_EQ(focus.hwndFocus, C(kCbo切替対象));
   EXPECT_TRUE(karuvel_->MessageBoxes().empty());
 
-  // The layout in twips, 15 to the pixel at 96 DPI (height 0: the control sizes itself), in tab order.
+  // The layout in twips, 15 to the pixel at 96 DPI (height 0: the control sizes itself), in tab order,
+  // and each control's text at start-up (a list's is its chosen entry).
   const struct {
     int id, container, left, top, width, height;
     const wchar_t* caption;
@@ -104,19 +105,19 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
       {kFrame4, 0, 1620, 1800, 1275, 675, L""}, {kCmd詳細, kFrame4, 180, 240, 855, 315, L"詳細"},
       {kFrame1, 0, 2940, 1800, 3015, 675, L""}, {kCmd終了, kFrame1, 1980, 240, 855, 315, L"終了"},
       {kCmd切替, kFrame1, 180, 240, 855, 315, L"切替"}, {kCmd再読み込み, kFrame1, 1080, 240, 855, 315, L"再読込"},
-      {kFraパネル, 0, 180, 600, 5775, 1215, L"切替対象"}, {kCbo切替スクリプト, kFraパネル, 1080, 720, 4515, 0, nullptr},
-      {kCbo切替対象, kFraパネル, 1080, 360, 4515, 0, nullptr}, {kLabel1, kFraパネル, 120, 420, 975, 195, L"付箋"},
+      {kFraパネル, 0, 180, 600, 5775, 1215, L"切替対象"}, {kCbo切替スクリプト, kFraパネル, 1080, 720, 4515, 0, kScriptA.c_str()},
+      {kCbo切替対象, kFraパネル, 1080, 360, 4515, 0, L"ETAG-3"}, {kLabel1, kFraパネル, 120, 420, 975, 195, L"付箋"},
       {kLabel2, kFraパネル, 120, 780, 1695, 195, L"スクリプト"}, {kFrame3, 0, 180, 3900, 5775, 1275, L"受信文字列"},
-      {kText1, kFrame3, 180, 300, 5415, 855, nullptr}, {kFrame2, 0, 180, 2580, 5775, 1275, L"送信文字列"},
-      {kText2, kFrame2, 180, 300, 5415, 855, nullptr}, {kLblVersion, 0, 4620, 240, 1155, 255, L"Ver.0.15"},
+      {kText1, kFrame3, 180, 300, 5415, 855, L""}, {kFrame2, 0, 180, 2580, 5775, 1275, L"送信文字列"},
+      {kText2, kFrame2, 180, 300, 5415, 855, L""}, {kLblVersion, 0, 4620, 240, 1155, 255, L"Ver.0.15"},
       {kLabel3, 0, 3180, 120, 1755, 315, L"Karuvel"}, {kLabel4, 0, 3240, 120, 1755, 315, L"Karuvel"},
-      {kShape1, 0, 180, 360, 5715, 135, nullptr}};
+      {kShape1, 0, 180, 360, 5715, 135, L""}};
   for (const auto& p : layout) {
     ASSERT_EQ(GetParent(C(p.id)), p.container ? C(p.container) : window) << p.id;
     std::vector<LONG> placed = Placement(C(p.id));
     placed[3] *= p.height ? 1 : 0;
     EXPECT_EQ(placed, (std::vector<LONG>{p.left / 15, p.top / 15, p.width / 15, p.height / 15})) << p.id;
-    EXPECT_EQ(ReadText(C(p.id)), p.caption ? p.caption : ReadText(C(p.id))) << p.id;
+    EXPECT_EQ(ReadText(C(p.id)), p.caption) << p.id;
   }
   EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 416195);
   const int order[] = {kCbo切替対象, kCbo切替スクリプト, kCmd詳細, kCmd切替, kCmd再読み込み, kCmd終了, kCbo切替対象};
