@@ -154,11 +154,16 @@ TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 520244);  // 2925 twips: 243.75 pixels
   EXPECT_EQ(Placement(C(kCmd詳細)), (std::vector<LONG>{15, 20, 71, 26}));  // 855 by 315 twips
-  // The view still toggles both ways though neither height is a whole number of pixels.
+  // The view still toggles both ways though neither height is a whole number of pixels; both boxes
+  // are enabled in the expanded view only.
+  const auto view = [&](LONG height, bool on) {
+    return WaitUntil([&] { return OuterSize(window).cy == height && !IsWindowEnabled(C(kText1)) == !on &&
+                                  !IsWindowEnabled(C(kText2)) == !on; });
+  };
   Click(C(kCmd詳細));
-  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 474; }));  // 5685: 473.75
+  EXPECT_TRUE(view(474, true));  // 5685: 473.75
   Click(C(kCmd詳細));
-  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 244 && !IsWindowEnabled(C(kText1)); }));
+  EXPECT_TRUE(view(244, false));
 }
 
 // WM_CLOSE ends every scenario below.
