@@ -186,13 +186,16 @@ TEST_F(KaruvelWindow, ClosingByAnyMeansEndsTheProgramAndOnlyOneOfSimultaneousLau
 std::wstring Load(const std::wstring& etag, const std::wstring& path) {
   return L"LOAD DSCP/1.3\r\nTargetETag: " + etag + L"\r\nScript: " + path + L"\r\n\r\n";
 }
+// The host's answer to the LOAD of a note it knows: the request's lines under its status line.
+std::wstring Loaded(const std::wstring& request) { return L"DSCP/1.3 200 OK" + request.substr(13); }
 
 struct Step {
   enum Act { kNote, kScript, kSwitch, kDrop } act;
   int arg = 0;  // a list position, or the control a drop aims at
   std::vector<std::wstring> drop = {};  // drop_source's arguments
   std::wstring message = {};  // the one message box that follows, "" for none
-  std::wstring sent = {};     // the request ZMemo gets, "" for none
+  std::wstring sent = {};     // the request shown in 送信文字列 and, with the library there, sent; "" for none
+  std::wstring reply = {};    // 受信文字列 after the request, when not the host's Loaded answer
 };
 
 // What a writer would change under the user's registry branch and a directory tree, by path.
@@ -226,7 +229,9 @@ void TakeTree(const std::wstring& dir, Snapshot& out, bool deep = true) {
 
 // Sessions on the demo installation, one row per step with what must follow it. After every step
 // the runner checks what every step owes: the one message box expected (see CloseMessageBox) or
-// none, the load buttons on again, and the host's log holding exactly the requests expected so far.
+// none, the load buttons on again, the host's log holding exactly the requests expected so far, and
+// both boxes: a choice empties them, a request shows itself and its reply (none without the library),
+// and anything else leaves them as they were.
 class Scenario : public KaruvelWindow {
  protected:
   void SetUp() override {
@@ -258,7 +263,10 @@ class Scenario : public KaruvelWindow {
     ASSERT_NE(window, nullptr);
     Click(C(kCmd詳細));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(C(kText1)); }));
+    const std::wstring dll = exe.substr(0, exe.rfind(L'\\') + 1) + L"chc_dscp.dll";
+    const bool library = GetFileAttributesW(dll.c_str()) != INVALID_FILE_ATTRIBUTES;
     std::vector<std::string> sent;
+    std::wstring request, reply;  // what 送信文字列 and 受信文字列 show
     for (size_t i = 0; i < steps.size(); ++i) {
       const Step& s = steps[i];
       SCOPED_TRACE("step " + std::to_string(i));
@@ -271,11 +279,15 @@ class Scenario : public KaruvelWindow {
         EXPECT_EQ(effect, s.drop[0] == L"--move-only" ? DROPEFFECT_NONE : DROPEFFECT_COPY);
       }
       EXPECT_EQ(s.message.empty() ? L"" : karuvel_->CloseMessageBox(), s.message);
-      if (!s.sent.empty()) sent.push_back(Ansi(s.sent));
+      if (s.act <= Step::kScript) request = reply = L"";
+      if (!s.sent.empty()) request = s.sent, reply = !library ? L"" : s.reply.empty() ? Loaded(s.sent) : s.reply;
+      if (!s.sent.empty() && library) sent.push_back(Ansi(s.sent));
       WaitUntil([&] { return host.Requests().size() >= sent.size(); });
       if (s.act >= Step::kSwitch) Sleep(300);  // what was not expected has had its time to show
       EXPECT_TRUE(WaitUntil([&] { return karuvel_->MessageBoxes().empty() && LoadButtonsOn(); }));
       EXPECT_EQ(host.Requests(), sent);
+      EXPECT_EQ(ReadText(C(kText2)), request);
+      EXPECT_EQ(ReadText(C(kText1)), reply);
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(karuvel_->WaitExit(), std::optional<DWORD>(0));
@@ -317,15 +329,19 @@ TEST_F(Scenario, RefusalsBeforeAnyRequest) {
       ZMemoHost(L"--no-mutex"));
   const std::wstring exe = root_ + L"\\karuvel.exe";  // without chc_dscp.dll beside it
   ASSERT_TRUE(CopyFileW((BuildDir() + L"karuvel.exe").c_str(), exe.c_str(), FALSE));
-  Run({{Step::kSwitch, 0, {}, noLibrary}, {Step::kDrop, kLabel1, {Path(kPsn)}, noLibrary}}, ZMemoHost(Known()), exe);
+  Run({{Step::kSwitch, 0, {}, noLibrary, Load(kETagFirst, Path(kUguOwnDat))},
+       {Step::kDrop, kLabel1, {Path(kPsn)}, noLibrary, Load(kETagFirst, Path(kPsn))}}, ZMemoHost(Known()), exe);
 }
 
-TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResult) {
-  ZMemoHost host(L"--guarded-mutex" + Known());
+// The reply fills the library's 20000-byte buffer (19999 bytes and the NUL) and shows whole.
+TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResultWithAFullReply) {
+  ZMemoHost host(L"--guarded-mutex --reply-fill 19999" + Known());
+  std::wstring full;
+  while (full.size() < 19999) full += static_cast<wchar_t>(L'a' + full.size() % 26);
   const UniqueHandle opened(OpenMutexA(MUTEX_ALL_ACCESS, TRUE, "TMemoManWndMutex"));
   ASSERT_EQ(opened ? ERROR_SUCCESS : GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // not vacuous
   SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", L"-1");
-  Run({{Step::kSwitch, 0, {}, Expected(expected::kNoCommand), Load(kETagFirst, Path(kUguOwnDat))}}, host);
+  Run({{Step::kSwitch, 0, {}, Expected(expected::kNoCommand), Load(kETagFirst, Path(kUguOwnDat)), full}}, host);
 }
 
 // While a request blocks the window's thread, the drag source has its answer already.
