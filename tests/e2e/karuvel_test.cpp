@@ -276,7 +276,7 @@ class Scenario : public KaruvelWindow {
       // lies on the bare window.
       if (s.act == Step::kDrop) {
         const int effect = Drop(CentreOf(C(s.arg ? s.arg : kShape1)), s.drop);
-        EXPECT_EQ(effect, s.drop[0] == L"--move-only" ? DROPEFFECT_NONE : DROPEFFECT_COPY);
+        EXPECT_EQ(effect, std::count(s.drop.begin(), s.drop.end(), L"--move-only") ? DROPEFFECT_NONE : DROPEFFECT_COPY);
       }
       EXPECT_EQ(s.message.empty() ? L"" : karuvel_->CloseMessageBox(), s.message);
       if (s.act <= Step::kScript) request = reply = L"";
@@ -316,7 +316,7 @@ TEST_F(Scenario, SwitchesAndDropsOnEveryKindOfControlWriteNothing) {
        {Step::kDrop, kFraパネル, {broken}, Expected(kPackageMalformed, broken)},
        {Step::kDrop, kCmd切替, {cafe}, Expected(kPackageRefused, cafe)},
        {Step::kDrop, kLblVersion, {korean}, Expected(kPackageRefused, korean)},
-       {Step::kDrop, kCbo切替対象, {L"--move-only", shared}, L"", Load(kETagSecond, shared)},
+       {Step::kDrop, kCbo切替対象, {L"--hover", L"--move-only", shared}, L"", Load(kETagSecond, shared)},
        {Step::kNote, -1},
        {Step::kDrop, kText1, {psn}},  // no note chosen: nothing at all
        {Step::kSwitch}},
