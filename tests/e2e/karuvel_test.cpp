@@ -335,9 +335,9 @@ TEST_F(Scenario, RefusalsBeforeAnyRequest) {
 
 // The reply fills the library's 20000-byte buffer (19999 bytes and the NUL) and shows whole.
 TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResultWithAFullReply) {
-  ZMemoHost host(L"--guarded-mutex --reply-fill 19999" + Known());
-  std::wstring full;
-  while (full.size() < 19999) full += static_cast<wchar_t>(L'a' + full.size() % 26);
+  ZMemoHost host(L"--guarded-mutex --reply-lines 19999" + Known());
+  std::wstring full;  // as the host makes it
+  for (int k = 0; k < 19999; ++k) full += L"abcdefghijklmnopqrstuvwxyz\r\n"[k % 28];
   const UniqueHandle opened(OpenMutexA(MUTEX_ALL_ACCESS, TRUE, "TMemoManWndMutex"));
   ASSERT_EQ(opened ? ERROR_SUCCESS : GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // not vacuous
   SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", L"-1");
