@@ -50,9 +50,7 @@ class DataObject final : public karuvel::ComObject<IDataObject, IID_IDataObject>
 class DropSource final : public karuvel::ComObject<IDropSource, IID_IDropSource> {
  public:
   explicit DropSource(int hovers) : hovers_(hovers) {}
-  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL esc, DWORD) override {
-    return esc ? DRAGDROP_S_CANCEL : hovers_-- > 0 ? S_OK : DRAGDROP_S_DROP;
-  }
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL esc, DWORD) override { return esc ? DRAGDROP_S_CANCEL : hovers_-- ? S_OK : DRAGDROP_S_DROP; }
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
  private:

@@ -156,14 +156,12 @@ TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
   EXPECT_EQ(Placement(C(kCmd詳細)), (std::vector<LONG>{15, 20, 71, 26}));  // 855 by 315 twips
   // The view still toggles both ways though neither height is a whole number of pixels; both boxes
   // are enabled in the expanded view only.
-  const auto view = [&](LONG height, bool on) {
-    return WaitUntil([&] { return OuterSize(window).cy == height && !IsWindowEnabled(C(kText1)) == !on &&
-                                  !IsWindowEnabled(C(kText2)) == !on; });
-  };
-  Click(C(kCmd詳細));
-  EXPECT_TRUE(view(474, true));  // 5685: 473.75
-  Click(C(kCmd詳細));
-  EXPECT_TRUE(view(244, false));
+  for (const auto& [height, on] : {std::pair{474, true}, {244, false}}) {  // 5685 twips: 473.75 pixels
+    Click(C(kCmd詳細));
+    EXPECT_TRUE(WaitUntil([&, height = height, on = on] {
+      return OuterSize(window).cy == height && !IsWindowEnabled(C(kText1)) == !on && !IsWindowEnabled(C(kText2)) == !on;
+    })) << on;
+  }
 }
 
 // WM_CLOSE ends every scenario below.
@@ -263,8 +261,7 @@ class Scenario : public KaruvelWindow {
     ASSERT_NE(window, nullptr);
     Click(C(kCmd詳細));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(C(kText1)); }));
-    const std::wstring dll = exe.substr(0, exe.rfind(L'\\') + 1) + L"chc_dscp.dll";
-    const bool library = GetFileAttributesW(dll.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool library = GetFileAttributesW((exe.substr(0, exe.rfind(L'\\')) + L"\\chc_dscp.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
     std::vector<std::string> sent;
     std::wstring request, reply;  // what 送信文字列 and 受信文字列 show
     for (size_t i = 0; i < steps.size(); ++i) {
@@ -279,8 +276,8 @@ class Scenario : public KaruvelWindow {
         EXPECT_EQ(effect, std::count(s.drop.begin(), s.drop.end(), L"--move-only") ? DROPEFFECT_NONE : DROPEFFECT_COPY);
       }
       EXPECT_EQ(s.message.empty() ? L"" : karuvel_->CloseMessageBox(), s.message);
-      if (s.act <= Step::kScript) request = reply = L"";
-      if (!s.sent.empty()) request = s.sent, reply = !library ? L"" : s.reply.empty() ? Loaded(s.sent) : s.reply;
+      if (s.act <= Step::kScript || !s.sent.empty())  // a choice empties both boxes
+        request = s.sent, reply = !library || s.sent.empty() ? L"" : s.reply.empty() ? Loaded(s.sent) : s.reply;
       if (!s.sent.empty() && library) sent.push_back(Ansi(s.sent));
       WaitUntil([&] { return host.Requests().size() >= sent.size(); });
       if (s.act >= Step::kSwitch) Sleep(300);  // what was not expected has had its time to show
