@@ -146,7 +146,6 @@ TEST(Loads, Drop) {
   EXPECT_EQ(Rig(0, -1).Drop({psn, psn}), Log{Message(expected::kZMemoNotRunning)});  // before the note and the count
   EXPECT_EQ(Rig(1, -1).Drop({psn, psn}), Log{});
   EXPECT_EQ(Rig(1, 3).Drop({psn}), Log{});
-  EXPECT_EQ(Rig(1, 0).Drop({}), Load({}));
   EXPECT_EQ(Rig(1, 0).Drop({u"C:\\S\\none.ugu"}), Load({Message(expected::kPackageNotFound, "C:\\S\\none.ugu")}));
 }
 
