@@ -80,8 +80,8 @@ TEST_F(Tree, OrdinaryFilesAndMemoIniWhileZMemoWritesIt) {
   const Text file = Make(u"a表.txt");
   EXPECT_TRUE(RealFileSystem().IsOrdinaryFile(At(u"A表.TXT")) && FileExists(file + u"\\", RealFileSystem()));
   const Text others[] = {Make(u"h.txt", FILE_ATTRIBUTE_HIDDEN), Make(u"s.txt", FILE_ATTRIBUTE_SYSTEM),
-                         Make(u"sub", FILE_ATTRIBUTE_DIRECTORY), file + u"\\", At(u"*"), At(u"a表.tx?"), At(u"a表<"),
-                         At(u"a表.tx>"), At(u"a表\".txt"), file + Text(1, u'\0') + u"x", u"", u"Q:\\no\\such\\drive.txt"};
+                         Make(u"sub", FILE_ATTRIBUTE_DIRECTORY), file + u"\\", At(u"*"), At(u"a表.tx?"), At(u"a表.tx>"),
+                         file + Text(1, u'\0') + u"x", u"", u"Q:\\no\\such\\drive.txt"};
   for (const Text& path : others) EXPECT_FALSE(RealFileSystem().IsOrdinaryFile(path)) << TextToUtf8(path);
   const Text memo = Make(u"memo.ini", 0, "0_ScriptEnableDscpServer=true\r\n0_ETag=\x95\x5C\r\n");
   const UniqueFile zmemo(CreateFileW(Wide(memo), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
