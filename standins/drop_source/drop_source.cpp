@@ -2,6 +2,9 @@
 //   drop_source <x> <y> file...               CF_HDROP with the files (wide names)
 //   drop_source <x> <y> --text TEXT           CF_UNICODETEXT only
 //   drop_source <x> <y> --move-only file...   offers only a move, as a file manager may
+//   drop_source <x> <y> --hover ...           as above, but hovers first: QueryContinueDrag says
+//                                             "continue" three times (so OLE calls DragOver) before
+//                                             it drops, as a person's drag does
 // Exit code: the effect the target chose (0 none, 1 copy, 2 move, 4 link), 100+ on failure.
 #include <windows.h>
 #include <ole2.h>
@@ -43,30 +46,33 @@ class DataObject final : public karuvel::ComObject<IDataObject, IID_IDataObject>
   std::string bytes_;
 };
 
-// Drops as soon as the drag starts over the point.
+// Drops over the point once it has hovered there for `hovers` questions.
 class DropSource final : public karuvel::ComObject<IDropSource, IID_IDropSource> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL esc, DWORD) override { return esc ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP; }
+  explicit DropSource(int hovers) : hovers_(hovers) {}
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL esc, DWORD) override { return esc ? DRAGDROP_S_CANCEL : hovers_-- ? S_OK : DRAGDROP_S_DROP; }
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
  private:
   ~DropSource() override = default;
+  int hovers_;
 };
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4 || FAILED(OleInitialize(nullptr))) return 100;
-  const std::wstring mode = argv[3];
+  const int first = argc > 3 && argv[3] == std::wstring(L"--hover") ? 4 : 3;
+  if (argc <= first || FAILED(OleInitialize(nullptr))) return 100;
+  const std::wstring mode = argv[first];
   const bool text = mode == L"--text", moveOnly = mode == L"--move-only";
   // Files as a DROPFILES block: the header, then each name and its NUL, then one more NUL.
   std::wstring names;
-  for (int i = text || moveOnly ? 4 : 3; i < argc; ++i) names += argv[i] + std::wstring(1, L'\0');
+  for (int i = text || moveOnly ? first + 1 : first; i < argc; ++i) names += argv[i] + std::wstring(1, L'\0');
   DROPFILES header{sizeof header, {}, FALSE, TRUE};
   std::string bytes = text ? "" : std::string(reinterpret_cast<const char*>(&header), sizeof header);
   bytes.append(reinterpret_cast<const char*>(names.c_str()), (names.size() + 1) * sizeof(wchar_t));
   auto* data = new DataObject(text ? CF_UNICODETEXT : CF_HDROP, bytes);
-  auto* source = new DropSource;
+  auto* source = new DropSource(first == 4 ? 3 : 0);
   SetCursorPos(_wtoi(argv[1]), _wtoi(argv[2]));
   DWORD effect = DROPEFFECT_NONE;
   const DWORD allowed = moveOnly ? DROPEFFECT_MOVE : DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;

@@ -263,8 +263,8 @@ class Karuvel {
 };
 
 // A drop made by drop_source.exe at a screen point (its arguments: files, or "--text" and a text, or
-// "--move-only" and files). The effect the source was told once it has its answer, -1 when that
-// does not come.
+// "--move-only" and files; "--hover" first to hover before the drop). The effect the source was
+// told once it has its answer, -1 when that does not come.
 inline int Drop(POINT at, const std::vector<std::wstring>& args) {
   std::wstring line = Quoted(BuildDir() + L"drop_source.exe") + L" " + std::to_wstring(at.x) + L" " + std::to_wstring(at.y);
   for (const std::wstring& arg : args) line += L" " + Quoted(arg);

@@ -12,6 +12,9 @@
 
 namespace karuvel::fakes {
 
+// chc_dscp.dll's contract: the caller hands in 20000 bytes, which the library may fill.
+constexpr std::size_t kLibraryReplyBuffer = 20000;
+
 inline std::string U8(const Text& text) { return TextToUtf8(text); }
 
 // Log lines: "<list> clear|add <item>|select <n>", "Text1=<text>", "<control> on|off",
@@ -101,7 +104,7 @@ struct FakeApp : HostServices, DscpLibrary {
   bool Send(const char* host, const char* request, char* buffer, int32_t& resultOut) override {
     if (!loaded) return false;
     view.log.push_back(std::string("send ") + host + " " + request);
-    std::memcpy(buffer, reply.data(), std::min(reply.size(), kReplyBufferSize));
+    std::memcpy(buffer, reply.data(), std::min(reply.size(), kLibraryReplyBuffer));
     resultOut = result;
     return true;
   }

@@ -146,12 +146,11 @@ TEST(Loads, Drop) {
   EXPECT_EQ(Rig(0, -1).Drop({psn, psn}), Log{Message(expected::kZMemoNotRunning)});  // before the note and the count
   EXPECT_EQ(Rig(1, -1).Drop({psn, psn}), Log{});
   EXPECT_EQ(Rig(1, 3).Drop({psn}), Log{});
-  EXPECT_EQ(Rig(1, 0).Drop({}), Load({}));
   EXPECT_EQ(Rig(1, 0).Drop({u"C:\\S\\none.ugu"}), Load({Message(expected::kPackageNotFound, "C:\\S\\none.ugu")}));
 }
 
 TEST(Loads, SenderRepliesAndResults) {
-  const std::string full(kReplyBufferSize, 'x'), send = "send 127.0.0.1 LOAD\r\n";
+  const std::string full(fakes::kLibraryReplyBuffer, 'x'), send = "send 127.0.0.1 LOAD\r\n";
   Rig f;
   f.state.strSendText = u"LOAD\r\n";
   EXPECT_EQ(f.SendWith(-1, "why"), (Log{"busy", send, "idle", Message(expected::kNoCommand), "Text1=why"}));
