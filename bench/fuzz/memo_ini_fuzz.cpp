@@ -105,7 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool faulty = true;
   switch (fault % 8) {
     case 1: break;
-    case 2: fs.refusedOpen = 1 + (fault / 8) % 2; break;
+    case 2: {  // the file is gone by the first or the second open
+      const int refused = 1 + (fault / 8) % 2;
+      fs.beforeOpen = [&fs, refused](int open) { if (open == refused) fs.files.clear(); };
+      break;
+    }
     case 3: fs.failingOpen = 1 + (fault / 8) % 2; fs.failAfter = faultAt % (content.size() + 1); break;
     default: faulty = false; break;
   }
