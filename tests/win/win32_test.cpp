@@ -118,8 +118,6 @@ TEST(Registry, ReadsShortRegSzOnlyAndWritesTheKeyPath) {
   RegDeleteTreeW(user, Wide(root));
 }
 
-bool MutexExists(const wchar_t* name) { return static_cast<bool>(UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, name))); }
-
 // Held here as another program would hold them: only their names matter to Karuvel.
 TEST(Mutexes, CountOnlyWhileHeld) {
   {
@@ -132,11 +130,11 @@ TEST(Mutexes, CountOnlyWhileHeld) {
     EXPECT_EQ(IsZMemoRunning(), 1);
   }
   // With their holders' handles closed, the mutexes are gone: Karuvel kept no handle on them.
-  EXPECT_FALSE(MutexExists(L"TMemoManWndMutex") || MutexExists(L"TKaruvelWndMutex"));
+  EXPECT_FALSE(e2e::MutexExists("TMemoManWndMutex") || e2e::MutexExists("TKaruvelWndMutex"));
   CreateOwnMutex();
-  EXPECT_TRUE(lnghMutex && MutexExists(L"TKaruvelWndMutex"));
+  EXPECT_TRUE(lnghMutex && e2e::MutexExists("TKaruvelWndMutex"));
   ReleaseOwnMutex();
-  EXPECT_FALSE(lnghMutex || MutexExists(L"TKaruvelWndMutex"));
+  EXPECT_FALSE(lnghMutex || e2e::MutexExists("TKaruvelWndMutex"));
 }
 
 TEST(Window, ASecondFailsWithTheSystemsReasonAndTwipsArePixelsAsMulDivRoundsThem) {
