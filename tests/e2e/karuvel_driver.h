@@ -72,8 +72,6 @@ inline std::vector<std::wstring> ListEntries(HWND combo) {
   return entries;
 }
 
-inline int ListSelection(HWND combo) { return static_cast<int>(Send(combo, CB_GETCURSEL)); }
-
 inline RECT RectOf(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);

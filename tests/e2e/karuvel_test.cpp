@@ -79,10 +79,11 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
   EXPECT_EQ(ReadText(window), L"Karuvel");
   EXPECT_EQ(ListEntries(C(kCbo切替対象)), (Entries{L"ETAG-3", L"付箋8", L"ETAG-5"}));
   EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptA}));
-  GUITHREADINFO focus{};
-  focus.cbSize = sizeof focus;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &focus);
-  EXPECT_EQ(focus.hwndFocus, C(kCbo切替対象));
+  const auto focus = [&] {
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+  };
+  EXPECT_EQ(focus(), C(kCbo切替対象));
 
   // The layout in twips, 15 to the pixel at 96 DPI (height 0: the control sizes itself), in tab order,
   // and each control's text at start-up (a list's is its chosen entry).
@@ -117,13 +118,16 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
   SetEditText(C(kText2), L"request");
   Choose(C(kCbo切替対象), 1);
   EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptB, kScriptA, kScriptC}));
-  EXPECT_EQ(ListSelection(C(kCbo切替スクリプト)), 2);
+  EXPECT_EQ(Send(C(kCbo切替スクリプト), CB_GETCURSEL), 2);
   EXPECT_EQ(ReadText(C(kText1)) + ReadText(C(kText2)), L"");
 
   // A reload that finds no note at all, which the program outlives.
   WriteMemo("3_ScriptEnableDscpServer=false\r\n3_ETag=ETAG-3\r\n");
   Click(C(kCmd再読み込み));
+  ASSERT_TRUE(karuvel_->WaitMessageBox());
+  Send(window, WM_ACTIVATE, WA_INACTIVE);  // the user turns to another program, and back once the box is gone:
   EXPECT_EQ(karuvel_->CloseMessageBox(), Expected(expected::kNoSwitchableNote));
+  EXPECT_TRUE(WaitUntil([&] { return focus() == C(kCmd再読み込み); }));  // the focus is where it was
   EXPECT_TRUE(ListEntries(C(kCbo切替対象)).empty() && ListEntries(C(kCbo切替スクリプト)).empty());
   EXPECT_FALSE(karuvel_->WaitExit(300).has_value());  // the program lives on
   Click(C(kCmd終了));
