@@ -9,7 +9,7 @@ namespace karuvel {
 
 enum class Button { Switch /*Cmd切替*/, Reload /*Cmd再読み込み*/, Details /*Cmd詳細*/, Exit /*Cmd終了*/ };
 enum class List { Target /*Cbo切替対象*/, Script /*Cbo切替スクリプト*/ };
-enum class TextBox { Reply /*Text1*/, Request /*Text2*/ };
+enum class TextBox { Reply /*受信文字列*/, Request /*送信文字列*/ };
 
 class MainView {
  public:

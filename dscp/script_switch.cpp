@@ -1,6 +1,6 @@
 #include "dscp/script_switch.h"
 
-#include "dscp/winsock01.h"
+#include "dscp/request_sender.h"
 #include "packages/script_package.h"
 
 namespace karuvel {

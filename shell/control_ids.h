@@ -4,25 +4,25 @@
 namespace karuvel::ids {
 
 enum ControlId : int {
-  kFrame4 = 101,
+  kDetailsFrame = 101,
   kCmd詳細 = 102,
-  kFrame1 = 103,
+  kLoadButtonsFrame = 103,
   kCmd終了 = 104,
   kCmd切替 = 105,
   kCmd再読み込み = 106,
   kFraパネル = 107,
   kCbo切替スクリプト = 108,
   kCbo切替対象 = 109,
-  kLabel1 = 110,
-  kLabel2 = 111,
-  kFrame3 = 112,
-  kText1 = 113,
-  kFrame2 = 114,
-  kText2 = 115,
+  kNoteListName = 110,
+  kScriptListName = 111,
+  kReplyFrame = 112,
+  kReplyBox = 113,
+  kRequestFrame = 114,
+  kRequestBox = 115,
   kLblVersion = 116,
-  kLabel3 = 117,
-  kLabel4 = 118,
-  kShape1 = 119,
+  kTitle = 117,
+  kTitleShadow = 118,
+  kTitleBar = 119,
 };
 
 // Window class and caption of the main window.

@@ -40,7 +40,7 @@ class StartupServices {
   virtual Text CurrentUserName() = 0;
 };
 
-// The view every run starts in: collapsed, with both text boxes disabled (Text2, then Text1).
+// The view every run starts in: collapsed, with both text boxes disabled (the request box, then the reply box).
 void ShowCollapsedView(MainView& view);
 
 // Finds ZMemo's install root and the user's memo.ini, and loads the lists for the first time.

@@ -8,7 +8,7 @@
 #include "settings/reg.h"
 #include "settings/user_dir.h"
 #include "shell/handlers.h"
-#include "shell/winsock02.h"
+#include "shell/running_marks.h"
 
 namespace karuvel {
 
@@ -69,7 +69,7 @@ void Main(Program& program) {
   // 3. Load the window, still hidden, and set its version label.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  FrmWinSock& window = program.window;
+  MainWindow& window = program.window;
   if (const DWORD error = window.Load(program.instance)) {
     // The program cannot go on without its window: say why before it ends.
     ShowErrorReport(error);

@@ -9,7 +9,7 @@
 #include "common/owners_win.h"
 #include "shell/app.h"
 #include "shell/drop_target_win.h"
-#include "shell/frm_winsock_win.h"
+#include "shell/main_window_win.h"
 
 namespace karuvel {
 
@@ -32,7 +32,7 @@ struct Program {
   HINSTANCE instance;
   UniqueHandle instanceMarker;  // held for the run: its existence marks this instance
   AppState state;
-  FrmWinSock window;
+  MainWindow window;
   WinHostServices host;
   App app{state, window, host};
   std::unique_ptr<DropService> drops;  // drops anywhere on the window

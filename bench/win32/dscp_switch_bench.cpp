@@ -13,7 +13,7 @@
 #include "common/file_system.h"
 #include "dscp/dscp_library_win.h"
 #include "dscp/script_switch.h"
-#include "shell/winsock02.h"
+#include "shell/running_marks.h"
 #include "standins/zmemo_host/demo_layout.h"
 
 namespace {

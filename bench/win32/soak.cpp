@@ -204,7 +204,7 @@ bool WaitDone(const Karuvel& karuvel, bool expectBox, std::wstring& boxText) {
     }
     if (!IsWindowEnabled(karuvel.Control(kCmd切替))) return false;
     if (expectBox) return sawBox;
-    return !ReadText(karuvel.Control(kText2)).empty() && !ReadText(karuvel.Control(kText1)).empty();
+    return !ReadText(karuvel.Control(kRequestBox)).empty() && !ReadText(karuvel.Control(kReplyBox)).empty();
   }, 15000);
 }
 
@@ -248,8 +248,8 @@ int Soak() {
   Click(karuvel.Control(kCmd詳細));  // the expanded view, where the texts show
   HWND noteList = karuvel.Control(kCbo切替対象);
   HWND scriptList = karuvel.Control(kCbo切替スクリプト);
-  HWND text1 = karuvel.Control(kText1);
-  HWND text2 = karuvel.Control(kText2);
+  HWND text1 = karuvel.Control(kReplyBox);
+  HWND text2 = karuvel.Control(kRequestBox);
   if (!check(WaitUntil([&] { return IsWindowEnabled(text1); }), "the expanded view")) return 1;
   const POINT dropAt = CentreOf(karuvel.Control(kLblVersion));
 

@@ -79,11 +79,11 @@ int wmain(int argc, wchar_t** argv) {
   const bool collapsed = SaveScreenshot(window, out + L"karuvel-collapsed.bmp");
 
   Click(karuvel.Control(kCmd詳細));
-  WaitUntil([&] { return IsWindowEnabled(karuvel.Control(kText2)); });
+  WaitUntil([&] { return IsWindowEnabled(karuvel.Control(kRequestBox)); });
   Choose(karuvel.Control(kCbo切替スクリプト), 1);
   Sleep(200);
   Click(karuvel.Control(kCmd切替));
-  const bool replied = WaitUntil([&] { return !ReadText(karuvel.Control(kText1)).empty(); }, 10000);
+  const bool replied = WaitUntil([&] { return !ReadText(karuvel.Control(kReplyBox)).empty(); }, 10000);
   Sleep(500);
   const bool expanded = SaveScreenshot(window, out + L"karuvel-expanded.bmp");
 

@@ -65,7 +65,7 @@ TEST_F(KaruvelWindow, StartupFailuresShowTheirMessageOverTheCollapsedWindowThenE
     const Karuvel karuvel;
     ASSERT_TRUE(karuvel.WaitMessageBox());
     EXPECT_EQ(OuterSize(karuvel.Window()).cy, 195);
-    EXPECT_FALSE(IsWindowEnabled(karuvel.Control(kText1)) || IsWindowEnabled(karuvel.Control(kText2)));
+    EXPECT_FALSE(IsWindowEnabled(karuvel.Control(kReplyBox)) || IsWindowEnabled(karuvel.Control(kRequestBox)));
     EXPECT_TRUE(ListEntries(karuvel.Control(kCbo切替対象)).empty() && MutexExists("TKaruvelWndMutex"));
     EXPECT_EQ(karuvel.CloseMessageBox(), Expected(locked ? expected::kNoSwitchableNote : expected::kNotInstalled));
     EXPECT_EQ(karuvel.WaitExit(), std::optional<DWORD>(0));  // and no other message on the way
@@ -91,16 +91,16 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
     int id, container, left, top, width, height;
     const wchar_t* caption;
   } layout[] = {
-      {kFrame4, 0, 1620, 1800, 1275, 675, L""}, {kCmd詳細, kFrame4, 180, 240, 855, 315, L"詳細"},
-      {kFrame1, 0, 2940, 1800, 3015, 675, L""}, {kCmd終了, kFrame1, 1980, 240, 855, 315, L"終了"},
-      {kCmd切替, kFrame1, 180, 240, 855, 315, L"切替"}, {kCmd再読み込み, kFrame1, 1080, 240, 855, 315, L"再読込"},
+      {kDetailsFrame, 0, 1620, 1800, 1275, 675, L""}, {kCmd詳細, kDetailsFrame, 180, 240, 855, 315, L"詳細"},
+      {kLoadButtonsFrame, 0, 2940, 1800, 3015, 675, L""}, {kCmd終了, kLoadButtonsFrame, 1980, 240, 855, 315, L"終了"},
+      {kCmd切替, kLoadButtonsFrame, 180, 240, 855, 315, L"切替"}, {kCmd再読み込み, kLoadButtonsFrame, 1080, 240, 855, 315, L"再読込"},
       {kFraパネル, 0, 180, 600, 5775, 1215, L"切替対象"}, {kCbo切替スクリプト, kFraパネル, 1080, 720, 4515, 0, kScriptA.c_str()},
-      {kCbo切替対象, kFraパネル, 1080, 360, 4515, 0, L"ETAG-3"}, {kLabel1, kFraパネル, 120, 420, 975, 195, L"付箋"},
-      {kLabel2, kFraパネル, 120, 780, 1695, 195, L"スクリプト"}, {kFrame3, 0, 180, 3900, 5775, 1275, L"受信文字列"},
-      {kText1, kFrame3, 180, 300, 5415, 855, L""}, {kFrame2, 0, 180, 2580, 5775, 1275, L"送信文字列"},
-      {kText2, kFrame2, 180, 300, 5415, 855, L""}, {kLblVersion, 0, 4620, 240, 1155, 255, L"Ver.0.15"},
-      {kLabel3, 0, 3180, 120, 1755, 315, L"Karuvel"}, {kLabel4, 0, 3240, 120, 1755, 315, L"Karuvel"},
-      {kShape1, 0, 180, 360, 5715, 135, L""}};
+      {kCbo切替対象, kFraパネル, 1080, 360, 4515, 0, L"ETAG-3"}, {kNoteListName, kFraパネル, 120, 420, 975, 195, L"付箋"},
+      {kScriptListName, kFraパネル, 120, 780, 1695, 195, L"スクリプト"}, {kReplyFrame, 0, 180, 3900, 5775, 1275, L"受信文字列"},
+      {kReplyBox, kReplyFrame, 180, 300, 5415, 855, L""}, {kRequestFrame, 0, 180, 2580, 5775, 1275, L"送信文字列"},
+      {kRequestBox, kRequestFrame, 180, 300, 5415, 855, L""}, {kLblVersion, 0, 4620, 240, 1155, 255, L"Ver.0.15"},
+      {kTitle, 0, 3180, 120, 1755, 315, L"Karuvel"}, {kTitleShadow, 0, 3240, 120, 1755, 315, L"Karuvel"},
+      {kTitleBar, 0, 180, 360, 5715, 135, L""}};
   for (const auto& p : layout) {
     ASSERT_EQ(GetParent(C(p.id)), p.container ? C(p.container) : window) << p.id;
     std::vector<LONG> placed = Placement(C(p.id));
@@ -114,12 +114,12 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
     EXPECT_EQ(GetNextDlgTabItem(window, C(order[i]), FALSE), C(order[i + 1])) << i;
 
   // A choice fills the note's scripts with its current one chosen and empties both texts.
-  SetEditText(C(kText1), L"r");  // one character: the emptying must not take it for empty
-  SetEditText(C(kText2), L"request");
+  SetEditText(C(kReplyBox), L"r");  // one character: the emptying must not take it for empty
+  SetEditText(C(kRequestBox), L"request");
   Choose(C(kCbo切替対象), 1);
   EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptB, kScriptA, kScriptC}));
   EXPECT_EQ(Send(C(kCbo切替スクリプト), CB_GETCURSEL), 2);
-  EXPECT_EQ(ReadText(C(kText1)) + ReadText(C(kText2)), L"");
+  EXPECT_EQ(ReadText(C(kReplyBox)) + ReadText(C(kRequestBox)), L"");
 
   // A reload that finds no note at all, which the program outlives.
   WriteMemo("3_ScriptEnableDscpServer=false\r\n3_ETag=ETAG-3\r\n");
@@ -150,7 +150,7 @@ TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
   for (const auto& [height, on] : {std::pair{474, true}, {244, false}}) {  // 5685 twips: 473.75 pixels
     Click(C(kCmd詳細));
     EXPECT_TRUE(WaitUntil([&, height = height, on = on] {
-      return OuterSize(window).cy == height && !IsWindowEnabled(C(kText1)) == !on && !IsWindowEnabled(C(kText2)) == !on;
+      return OuterSize(window).cy == height && !IsWindowEnabled(C(kReplyBox)) == !on && !IsWindowEnabled(C(kRequestBox)) == !on;
     })) << on;
   }
 }
@@ -252,7 +252,7 @@ class Scenario : public KaruvelWindow {
     HWND window = karuvel_.emplace(exe).WaitReady(2);
     ASSERT_NE(window, nullptr);
     Click(C(kCmd詳細));
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(C(kText1)); }));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(C(kReplyBox)); }));
     const bool library = GetFileAttributesW((exe.substr(0, exe.rfind(L'\\')) + L"\\chc_dscp.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
     std::vector<std::string> sent;
     std::wstring request, reply;  // what 送信文字列 and 受信文字列 show
@@ -264,7 +264,7 @@ class Scenario : public KaruvelWindow {
       // The source has its answer before anything the drop causes, its message box included. The bar
       // lies on the bare window.
       if (s.act == Step::kDrop) {
-        const int effect = Drop(CentreOf(C(s.arg ? s.arg : kShape1)), s.drop);
+        const int effect = Drop(CentreOf(C(s.arg ? s.arg : kTitleBar)), s.drop);
         EXPECT_EQ(effect, std::count(s.drop.begin(), s.drop.end(), L"--move-only") ? DROPEFFECT_NONE : DROPEFFECT_COPY);
       }
       EXPECT_EQ(s.message.empty() ? L"" : karuvel_->CloseMessageBox(), s.message);
@@ -275,8 +275,8 @@ class Scenario : public KaruvelWindow {
       if (s.act >= Step::kSwitch) Sleep(300);  // what was not expected has had its time to show
       EXPECT_TRUE(WaitUntil([&] { return karuvel_->MessageBoxes().empty() && LoadButtonsOn(); }));
       EXPECT_EQ(host.Requests(), sent);
-      EXPECT_EQ(ReadText(C(kText2)), request);
-      EXPECT_EQ(ReadText(C(kText1)), reply);
+      EXPECT_EQ(ReadText(C(kRequestBox)), request);
+      EXPECT_EQ(ReadText(C(kReplyBox)), reply);
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(karuvel_->WaitExit(), std::optional<DWORD>(0));
@@ -296,29 +296,29 @@ TEST_F(Scenario, SwitchesAndDropsOnEveryKindOfControlWriteNothing) {
   Run({{Step::kScript, 1},
        {Step::kSwitch, 0, {}, L"", Load(kETagFirst, shared)},
        {Step::kNote, 1},
-       {Step::kDrop, kLabel1, {psn}, L"", Load(kETagSecond, psn)},
-       {Step::kDrop, kText2, {ugu}, L"", Load(kETagSecond, ugu)},
+       {Step::kDrop, kNoteListName, {psn}, L"", Load(kETagSecond, psn)},
+       {Step::kDrop, kRequestBox, {ugu}, L"", Load(kETagSecond, ugu)},
        {Step::kDrop, 0, {psn, ugu}, Expected(kSeveralFiles)},
        {Step::kDrop, kCbo切替スクリプト, {L"--text", L"LOAD"}},
-       {Step::kDrop, kLabel2, {L""}},  // one empty name is no file
+       {Step::kDrop, kScriptListName, {L""}},  // one empty name is no file
        {Step::kDrop, kFraパネル, {broken}, Expected(kPackageMalformed, broken)},
        {Step::kDrop, kCmd切替, {cafe}, Expected(kPackageRefused, cafe)},
        {Step::kDrop, kLblVersion, {korean}, Expected(kPackageRefused, korean)},
        {Step::kDrop, kCbo切替対象, {L"--hover", L"--move-only", shared}, L"", Load(kETagSecond, shared)},
        {Step::kNote, -1},
-       {Step::kDrop, kText1, {psn}},  // no note chosen: nothing at all
+       {Step::kDrop, kReplyBox, {psn}},  // no note chosen: nothing at all
        {Step::kSwitch}},
       ZMemoHost(Known()), BuildDir() + L"karuvel.exe", true);
 }
 
 TEST_F(Scenario, RefusalsBeforeAnyRequest) {
   const std::wstring notRunning = Expected(expected::kZMemoNotRunning), noLibrary = Expected(expected::kNoLibrary);
-  Run({{Step::kSwitch, 0, {}, notRunning}, {Step::kDrop, kLabel1, {Path(kPsn), Path(kUguOwnDat)}, notRunning}},
+  Run({{Step::kSwitch, 0, {}, notRunning}, {Step::kDrop, kNoteListName, {Path(kPsn), Path(kUguOwnDat)}, notRunning}},
       ZMemoHost(L"--no-mutex"));
   const std::wstring exe = root_ + L"\\karuvel.exe";  // without chc_dscp.dll beside it
   ASSERT_TRUE(CopyFileW((BuildDir() + L"karuvel.exe").c_str(), exe.c_str(), FALSE));
   Run({{Step::kSwitch, 0, {}, noLibrary, Load(kETagFirst, Path(kUguOwnDat))},
-       {Step::kDrop, kLabel1, {Path(kPsn)}, noLibrary, Load(kETagFirst, Path(kPsn))}}, ZMemoHost(Known()), exe);
+       {Step::kDrop, kNoteListName, {Path(kPsn)}, noLibrary, Load(kETagFirst, Path(kPsn))}}, ZMemoHost(Known()), exe);
 }
 
 // The reply fills the library's 20000-byte buffer (19999 bytes and the NUL) and shows whole.
@@ -338,7 +338,7 @@ TEST_F(Scenario, DropsNeverWaitOnALoad) {
   const UniqueHandle hold(CreateEventW(nullptr, FALSE, FALSE, holdName.c_str()));
   ZMemoHost host(L"--hold-event " + holdName + Known());
   ASSERT_TRUE(karuvel_.emplace().WaitReady(2));
-  EXPECT_EQ(Drop(CentreOf(C(kLabel1)), {Path(kPsn)}), DROPEFFECT_COPY);
+  EXPECT_EQ(Drop(CentreOf(C(kNoteListName)), {Path(kPsn)}), DROPEFFECT_COPY);
   ASSERT_TRUE(WaitUntil([&] { return host.Requests().size() == 1; }));
   EXPECT_FALSE(IsWindowEnabled(C(kCmd切替)));
   SetEvent(hold.Get());

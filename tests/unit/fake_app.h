@@ -17,7 +17,7 @@ constexpr std::size_t kLibraryReplyBuffer = 20000;
 
 inline std::string U8(const Text& text) { return TextToUtf8(text); }
 
-// Log lines: "<list> clear|add <item>|select <n>", "Text1=<text>", "<control> on|off",
+// Log lines: "<list> clear|add <item>|select <n>", "Reply=<text>", "<control> on|off",
 // "height <twips>", "message <text>", "busy", "idle", and the library's "send <host> <bytes>".
 struct FakeView : MainView {
   int selected[2] = {-1, -1};
@@ -42,7 +42,7 @@ struct FakeView : MainView {
   template <typename E>
   static int I(E e) { return static_cast<int>(e); }
   static std::string Name(List l) { return l == List::Target ? "Cbo切替対象" : "Cbo切替スクリプト"; }
-  static std::string Name(TextBox b) { return b == TextBox::Reply ? "Text1" : "Text2"; }
+  static std::string Name(TextBox b) { return b == TextBox::Reply ? "Reply" : "Request"; }
   static std::string Name(Button b) { return std::array{"Cmd切替", "Cmd再読み込み", "Cmd詳細", "Cmd終了"}[I(b)]; }
 };
 

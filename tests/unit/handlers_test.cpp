@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "dscp/script_switch.h"
-#include "dscp/winsock01.h"
+#include "dscp/request_sender.h"
 #include "fake_app.h"
 #include "tests/expected_messages.h"
 
@@ -67,24 +67,24 @@ struct Rig : fakes::FakeApp, StartupServices {
 TEST(Handlers, ReloadAndChoices) {
   const Log reloaded = {
       "Cbo切替対象 clear", "Cbo切替対象 add 付箋1", "Cbo切替対象 add E1", "Cbo切替対象 add E9", "Cbo切替対象 select 0",
-      "Text2=", "Text1=", "Cbo切替スクリプト clear", "Cbo切替スクリプト add C:\\S\\a b\\ソフト表.ugu",
+      "Request=", "Reply=", "Cbo切替スクリプト clear", "Cbo切替スクリプト add C:\\S\\a b\\ソフト表.ugu",
       "Cbo切替スクリプト add C:\\S\\bad.ugu", "Cbo切替スクリプト add C:\\S\\gone.psn",
       "Cbo切替スクリプト add C:\\S\\C.ugu", "Cbo切替スクリプト add C:\\S\\c.ugu", "Cbo切替スクリプト select 4",
-      "Text2=", "Text1="};
+      "Request=", "Reply="};
   Rig f;
   EXPECT_EQ(f.Run(Cmd再読み込み_Click, f.app), reloaded);
   const struct { int note; Log log; } rows[] = {
-      {1, {"Text2=", "Text1=", "Cbo切替スクリプト clear", "Cbo切替スクリプト add C:\\S\\x.ugu", "Cbo切替スクリプト select 0",
-           "Text2=", "Text1="}},
-      {2, {"Text2=", "Text1=", "Cbo切替スクリプト clear"}},
-      {3, {"Text2=", "Text1="}},  // past the notes, or none: the script list stays
-      {-1, {"Text2=", "Text1="}},
+      {1, {"Request=", "Reply=", "Cbo切替スクリプト clear", "Cbo切替スクリプト add C:\\S\\x.ugu", "Cbo切替スクリプト select 0",
+           "Request=", "Reply="}},
+      {2, {"Request=", "Reply=", "Cbo切替スクリプト clear"}},
+      {3, {"Request=", "Reply="}},  // past the notes, or none: the script list stays
+      {-1, {"Request=", "Reply="}},
   };
   for (const auto& row : rows) {
     f.view.selected[0] = row.note;
     EXPECT_EQ(f.Run(Cbo切替対象_Click, f.app), row.log) << row.note;
   }
-  EXPECT_EQ(f.Run(Cbo切替スクリプト_Click, f.app), (Log{"Text2=", "Text1="}));
+  EXPECT_EQ(f.Run(Cbo切替スクリプト_Click, f.app), (Log{"Request=", "Reply="}));
   f.files.files.clear();  // a missing file leaves the table, and the lists show it again
   EXPECT_EQ(f.Run(Cmd再読み込み_Click, f.app), reloaded);
   f.files.Add(u"C:\\Z\\USERS\\u\\memo.ini", "4_ETag=E4\r\n");
@@ -92,7 +92,7 @@ TEST(Handlers, ReloadAndChoices) {
 }
 
 TEST(Handlers, StartupSettingsDecideWhetherTheProgramRuns) {
-  const Log runs = {"Cbo切替対象 clear", "Cbo切替対象 add E1", "Cbo切替対象 select 0", "Text2=", "Text1=", "Cbo切替スクリプト clear"};
+  const Log runs = {"Cbo切替対象 clear", "Cbo切替対象 add E1", "Cbo切替対象 select 0", "Request=", "Reply=", "Cbo切替スクリプト clear"};
   const std::string one = "1_ScriptEnableDscpServer=true\r\n1_ETag=E1\r\n";
   const struct { Text root, user, memoAt; std::string memo; bool runs; Log log; } rows[] = {
       {u"", u"u", u"\\USERS\\u\\memo.ini", one, false, {Message(expected::kNotInstalled)}},
@@ -118,9 +118,9 @@ Log Load(const Log& middle) {
 }
 // Shown, sent in code page 932 (新しい is 90 56 82 B5 82 A2) and answered.
 Log Sent(const std::string& path, const std::string& bytes) {
-  return {"Text2=LOAD DSCP/1.3\r\nTargetETag: 付箋1\r\nScript: " + path + "\r\n\r\n", "Text1=", "busy",
+  return {"Request=LOAD DSCP/1.3\r\nTargetETag: 付箋1\r\nScript: " + path + "\r\n\r\n", "Reply=", "busy",
           "send 127.0.0.1 LOAD DSCP/1.3\r\nTargetETag: \x95\x74\xE2\xB3" "1\r\nScript: " + bytes + "\r\n\r\n", "idle",
-          "Text1=DSCP/1.3 200 OK"};
+          "Reply=DSCP/1.3 200 OK"};
 }
 const Log kSwitched = Sent("C:\\S\\a b\\ソフト表.ugu", "C:\\S\\a b\\\x83\x5C\x83\x74\x83\x67\x95\x5C.ugu");
 
@@ -153,10 +153,10 @@ TEST(Loads, SenderRepliesAndResults) {
   const std::string full(fakes::kLibraryReplyBuffer, 'x'), send = "send 127.0.0.1 LOAD\r\n";
   Rig f;
   f.state.strSendText = u"LOAD\r\n";
-  EXPECT_EQ(f.SendWith(-1, "why"), (Log{"busy", send, "idle", Message(expected::kNoCommand), "Text1=why"}));
-  EXPECT_EQ(f.SendWith(0, full), (Log{"busy", send, "idle", "Text1=" + full}));  // no NUL: the buffer, no further
-  EXPECT_EQ(f.SendWith(1, "\x95\x5C"), (Log{"busy", send, "idle", "Text1=表"}));  // a fresh zero-filled buffer
-  EXPECT_EQ(f.SendWith(-2, "a\0b"s), (Log{"busy", send, "idle", "Text1=a"}));
+  EXPECT_EQ(f.SendWith(-1, "why"), (Log{"busy", send, "idle", Message(expected::kNoCommand), "Reply=why"}));
+  EXPECT_EQ(f.SendWith(0, full), (Log{"busy", send, "idle", "Reply=" + full}));  // no NUL: the buffer, no further
+  EXPECT_EQ(f.SendWith(1, "\x95\x5C"), (Log{"busy", send, "idle", "Reply=表"}));  // a fresh zero-filled buffer
+  EXPECT_EQ(f.SendWith(-2, "a\0b"s), (Log{"busy", send, "idle", "Reply=a"}));
   f.loaded = false;
   EXPECT_EQ(f.SendWith(-1, "why"), (Log{"busy", "idle", Message(expected::kNoLibrary)}));
 }

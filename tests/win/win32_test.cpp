@@ -17,8 +17,8 @@
 #include "packages/script_package.h"
 #include "settings/memo_ini.h"
 #include "settings/reg.h"
-#include "shell/frm_winsock_win.h"
-#include "shell/winsock02.h"
+#include "shell/main_window_win.h"
+#include "shell/running_marks.h"
 #include "tests/e2e/karuvel_driver.h"
 
 namespace karuvel {
@@ -138,7 +138,7 @@ TEST(Mutexes, CountOnlyWhileHeld) {
 }
 
 TEST(Window, ASecondFailsWithTheSystemsReasonAndTwipsArePixelsAsMulDivRoundsThem) {
-  FrmWinSock first, second;
+  MainWindow first, second;
   ASSERT_EQ(first.Load(GetModuleHandleW(nullptr)), 0u);
   // ERROR_CLASS_ALREADY_EXISTS, with the system's text and its line end cut.
   const Text report = ErrorReportText(second.Load(GetModuleHandleW(nullptr)));

@@ -1,4 +1,4 @@
-// FrmWinSock, Karuvel's only window, on raw Win32: the layout in twips converted with the screen's
+// MainWindow, Karuvel's only window, on raw Win32: the layout in twips converted with the screen's
 // DPI, the MainView the handlers work on, and the dispatch of control notifications and drops.
 #pragma once
 
@@ -23,12 +23,12 @@ struct WindowActions {
   std::function<void(const DropData&)> drop;    // files dropped anywhere on the window
 };
 
-class FrmWinSock : public MainView {
+class MainWindow : public MainView {
  public:
-  FrmWinSock() = default;
-  FrmWinSock(const FrmWinSock&) = delete;
-  FrmWinSock& operator=(const FrmWinSock&) = delete;
-  ~FrmWinSock() override;
+  MainWindow() = default;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+  ~MainWindow() override;
 
   // Creates the window and its controls, still hidden. 0 when done; otherwise the system's error
   // code of the call that failed.
@@ -82,6 +82,6 @@ class FrmWinSock : public MainView {
 };
 
 // Runs the window's messages until the process ends, with keyboard navigation between controls.
-int RunMessageLoop(const FrmWinSock& window);
+int RunMessageLoop(const MainWindow& window);
 
 }  // namespace karuvel

@@ -1,4 +1,4 @@
-// WINSOCK02: named mutexes as markers of running processes. Karuvel's own "TKaruvelWndMutex"
+// Named mutexes as markers of running processes. Karuvel's own "TKaruvelWndMutex"
 // exists while it runs; ZMemo's "TMemoManWndMutex" is only probed. Nothing ever waits on them.
 #pragma once
 

@@ -1,4 +1,4 @@
-#include "dscp/winsock01.h"
+#include "dscp/request_sender.h"
 
 #include <algorithm>
 #include <string>

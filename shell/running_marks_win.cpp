@@ -1,4 +1,4 @@
-#include "shell/winsock02.h"
+#include "shell/running_marks.h"
 
 namespace karuvel {
 

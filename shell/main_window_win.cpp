@@ -1,4 +1,4 @@
-#include "shell/frm_winsock_win.h"
+#include "shell/main_window_win.h"
 
 #include "common/dpi.h"
 #include "shell/control_ids.h"
@@ -36,30 +36,30 @@ struct ControlLayout {
 };
 
 // Creation order is the order of the siblings: the title labels stand above the bar, and the tab
-// order runs note list, script list, 詳細, 切替, 再読込, 終了, Text2, Text1.
+// order runs note list, script list, 詳細, 切替, 再読込, 終了, the request box, the reply box.
 constexpr ControlLayout kLayout[] = {
-    {kLabel4, 0, Kind::Label, 3240, 120, 1755, 315, L"Karuvel", Face::Title, RGB(255, 128, 128)},
-    {kLabel3, 0, Kind::Label, 3180, 120, 1755, 315, L"Karuvel", Face::Title, RGB(255, 255, 255)},
+    {kTitleShadow, 0, Kind::Label, 3240, 120, 1755, 315, L"Karuvel", Face::Title, RGB(255, 128, 128)},
+    {kTitle, 0, Kind::Label, 3180, 120, 1755, 315, L"Karuvel", Face::Title, RGB(255, 255, 255)},
     {kLblVersion, 0, Kind::Label, 4620, 240, 1155, 255, L"Ver.0.XX", Face::Version, RGB(128, 128, 255)},
-    {kShape1, 0, Kind::Shape, 180, 360, 5715, 135, L"", Face::Main, 0},
+    {kTitleBar, 0, Kind::Shape, 180, 360, 5715, 135, L"", Face::Main, 0},
     {kFraパネル, 0, Kind::Frame, 180, 600, 5775, 1215, L"切替対象", Face::Main, 0},
-    {kLabel1, kFraパネル, Kind::ListName, 120, 420, 975, 195, L"付箋", Face::Main, RGB(0, 0, 0)},
+    {kNoteListName, kFraパネル, Kind::ListName, 120, 420, 975, 195, L"付箋", Face::Main, RGB(0, 0, 0)},
     {kCbo切替対象, kFraパネル, Kind::DropDown, 1080, 360, 4515, 300, L"", Face::Main, 0},
-    {kLabel2, kFraパネル, Kind::ListName, 120, 780, 1695, 195, L"スクリプト", Face::Main, RGB(0, 0, 0)},
+    {kScriptListName, kFraパネル, Kind::ListName, 120, 780, 1695, 195, L"スクリプト", Face::Main, RGB(0, 0, 0)},
     {kCbo切替スクリプト, kFraパネル, Kind::DropDown, 1080, 720, 4515, 300, L"", Face::Main, 0},
-    {kFrame4, 0, Kind::Frame, 1620, 1800, 1275, 675, L"", Face::Main, 0},
-    {kCmd詳細, kFrame4, Kind::Button, 180, 240, 855, 315, L"詳細", Face::Main, 0},
-    {kFrame1, 0, Kind::Frame, 2940, 1800, 3015, 675, L"", Face::Main, 0},
-    {kCmd切替, kFrame1, Kind::Button, 180, 240, 855, 315, L"切替", Face::Main, 0},
-    {kCmd再読み込み, kFrame1, Kind::Button, 1080, 240, 855, 315, L"再読込", Face::Main, 0},
-    {kCmd終了, kFrame1, Kind::Button, 1980, 240, 855, 315, L"終了", Face::Main, 0},
-    {kFrame2, 0, Kind::Frame, 180, 2580, 5775, 1275, L"送信文字列", Face::Main, 0},
-    {kText2, kFrame2, Kind::TextBox, 180, 300, 5415, 855, L"", Face::Main, 0},
-    {kFrame3, 0, Kind::Frame, 180, 3900, 5775, 1275, L"受信文字列", Face::Main, 0},
-    {kText1, kFrame3, Kind::TextBox, 180, 300, 5415, 855, L"", Face::Main, 0},
+    {kDetailsFrame, 0, Kind::Frame, 1620, 1800, 1275, 675, L"", Face::Main, 0},
+    {kCmd詳細, kDetailsFrame, Kind::Button, 180, 240, 855, 315, L"詳細", Face::Main, 0},
+    {kLoadButtonsFrame, 0, Kind::Frame, 2940, 1800, 3015, 675, L"", Face::Main, 0},
+    {kCmd切替, kLoadButtonsFrame, Kind::Button, 180, 240, 855, 315, L"切替", Face::Main, 0},
+    {kCmd再読み込み, kLoadButtonsFrame, Kind::Button, 1080, 240, 855, 315, L"再読込", Face::Main, 0},
+    {kCmd終了, kLoadButtonsFrame, Kind::Button, 1980, 240, 855, 315, L"終了", Face::Main, 0},
+    {kRequestFrame, 0, Kind::Frame, 180, 2580, 5775, 1275, L"送信文字列", Face::Main, 0},
+    {kRequestBox, kRequestFrame, Kind::TextBox, 180, 300, 5415, 855, L"", Face::Main, 0},
+    {kReplyFrame, 0, Kind::Frame, 180, 3900, 5775, 1275, L"受信文字列", Face::Main, 0},
+    {kReplyBox, kReplyFrame, Kind::TextBox, 180, 300, 5415, 855, L"", Face::Main, 0},
 };
 
-constexpr int kFirstId = kFrame4;
+constexpr int kFirstId = kDetailsFrame;
 
 const ControlLayout& LayoutOf(int id) {
   for (const ControlLayout& c : kLayout)
@@ -68,7 +68,7 @@ const ControlLayout& LayoutOf(int id) {
 }
 
 int IdOf(List list) { return list == List::Target ? kCbo切替対象 : kCbo切替スクリプト; }
-int IdOf(TextBox box) { return box == TextBox::Reply ? kText1 : kText2; }
+int IdOf(TextBox box) { return box == TextBox::Reply ? kReplyBox : kRequestBox; }
 int IdOf(Button button) {
   switch (button) {
     case Button::Switch: return kCmd切替;
@@ -124,7 +124,7 @@ DWORD RegisterMainClass(HINSTANCE instance, HBRUSH background, WNDPROC proc) {
 
 }  // namespace
 
-FrmWinSock::~FrmWinSock() {
+MainWindow::~MainWindow() {
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -135,9 +135,9 @@ FrmWinSock::~FrmWinSock() {
   }
 }
 
-int FrmWinSock::Px(int twips) const { return TwipsToPixels(twips, dpi_); }
+int MainWindow::Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
-DWORD FrmWinSock::Load(HINSTANCE instance) {
+DWORD MainWindow::Load(HINSTANCE instance) {
   dpi_ = GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY);
   if (dpi_ <= 0) dpi_ = 96;
 
@@ -217,40 +217,40 @@ DWORD FrmWinSock::Load(HINSTANCE instance) {
   return 0;
 }
 
-void FrmWinSock::Attach(App* app, WindowActions actions) {
+void MainWindow::Attach(App* app, WindowActions actions) {
   app_ = app;
   actions_ = std::move(actions);
 }
 
-HWND FrmWinSock::Control(int id) const {
+HWND MainWindow::Control(int id) const {
   const int index = id - kFirstId;
   return (index >= 0 && index < static_cast<int>(controls_.size())) ? controls_[index] : nullptr;
 }
 
-void FrmWinSock::SetVersionCaption(const Text& caption) { SetWindowTextW(Control(kLblVersion), Wide(caption)); }
+void MainWindow::SetVersionCaption(const Text& caption) { SetWindowTextW(Control(kLblVersion), Wide(caption)); }
 
-void FrmWinSock::Show() {
+void MainWindow::Show() {
   // Painting follows with the first idle moment: a message box of start-up paints it too.
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(Control(kCbo切替対象));
 }
 
-void FrmWinSock::ListClear(List list) { SendMessageW(Control(IdOf(list)), CB_RESETCONTENT, 0, 0); }
+void MainWindow::ListClear(List list) { SendMessageW(Control(IdOf(list)), CB_RESETCONTENT, 0, 0); }
 
-void FrmWinSock::ListAdd(List list, const Text& item) {
+void MainWindow::ListAdd(List list, const Text& item) {
   SendMessageW(Control(IdOf(list)), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item)));
 }
 
-void FrmWinSock::ListSetSelected(List list, int index) {
+void MainWindow::ListSetSelected(List list, int index) {
   SendMessageW(Control(IdOf(list)), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-int FrmWinSock::ListSelected(List list) const {
+int MainWindow::ListSelected(List list) const {
   const LRESULT index = SendMessageW(Control(IdOf(list)), CB_GETCURSEL, 0, 0);
   return index == CB_ERR ? -1 : static_cast<int>(index);
 }
 
-void FrmWinSock::SetText(TextBox box, const Text& text) {
+void MainWindow::SetText(TextBox box, const Text& text) {
   HWND edit = Control(IdOf(box));
   // A new text lays the box out again and redraws its scroll bar at once; an empty box asked to be
   // empty shows no change, and start-up empties both boxes twice.
@@ -258,13 +258,13 @@ void FrmWinSock::SetText(TextBox box, const Text& text) {
   SetWindowTextW(edit, Wide(text));
 }
 
-void FrmWinSock::SetTextEnabled(TextBox box, bool enabled) { EnableWindow(Control(IdOf(box)), enabled); }
+void MainWindow::SetTextEnabled(TextBox box, bool enabled) { EnableWindow(Control(IdOf(box)), enabled); }
 
-void FrmWinSock::SetButtonEnabled(Button button, bool enabled) { EnableWindow(Control(IdOf(button)), enabled); }
+void MainWindow::SetButtonEnabled(Button button, bool enabled) { EnableWindow(Control(IdOf(button)), enabled); }
 
-bool FrmWinSock::IsButtonEnabled(Button button) const { return IsWindowEnabled(Control(IdOf(button))) != FALSE; }
+bool MainWindow::IsButtonEnabled(Button button) const { return IsWindowEnabled(Control(IdOf(button))) != FALSE; }
 
-int FrmWinSock::OuterHeightTwips() const {
+int MainWindow::OuterHeightTwips() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
   const int pixels = r.bottom - r.top;
@@ -272,7 +272,7 @@ int FrmWinSock::OuterHeightTwips() const {
   return PixelsToTwips(pixels, dpi_);
 }
 
-void FrmWinSock::SetOuterHeightTwips(int twips) {
+void MainWindow::SetOuterHeightTwips(int twips) {
   heightTwips_ = twips;
   RECT r;
   GetWindowRect(hwnd_, &r);
@@ -281,31 +281,31 @@ void FrmWinSock::SetOuterHeightTwips(int twips) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FrmWinSock::ShowMessage(const Text& text) { MessageBoxW(hwnd_, Wide(text), kMessageCaption, MB_OK); }
+void MainWindow::ShowMessage(const Text& text) { MessageBoxW(hwnd_, Wide(text), kMessageCaption, MB_OK); }
 
-void FrmWinSock::SetBusy(bool busy) {
+void MainWindow::SetBusy(bool busy) {
   busy_ = busy;
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-void FrmWinSock::PaintBackground(HDC dc) const {
+void MainWindow::PaintBackground(HDC dc) const {
   RECT r;
   GetClientRect(hwnd_, &r);
   FillRect(dc, &r, static_cast<HBRUSH>(background_.Get()));
-  // Shape1: the bar beneath the title, drawn here so the title labels stand on it.
-  const ControlLayout& s = LayoutOf(kShape1);
+  // The bar beneath the title, drawn here so the title labels stand on it.
+  const ControlLayout& s = LayoutOf(kTitleBar);
   const RECT bar{Px(s.left), Px(s.top), Px(s.left + s.width), Px(s.top + s.height)};
   FillRect(dc, &bar, static_cast<HBRUSH>(shapeFill_.Get()));
 }
 
-void FrmWinSock::QueueDrop(DropData data) {
+void MainWindow::QueueDrop(DropData data) {
   AcquireSRWLockExclusive(&dropsLock_);
   drops_.push_back(std::move(data));
   ReleaseSRWLockExclusive(&dropsLock_);
   PostMessageW(hwnd_, kDropQueued, 0, 0);
 }
 
-void FrmWinSock::RunQueuedDrop() {
+void MainWindow::RunQueuedDrop() {
   AcquireSRWLockExclusive(&dropsLock_);
   if (drops_.empty()) {
     ReleaseSRWLockExclusive(&dropsLock_);
@@ -317,7 +317,7 @@ void FrmWinSock::RunQueuedDrop() {
   if (app_ && actions_.drop) actions_.drop(data);
 }
 
-void FrmWinSock::OnCommand(int id, int code) {
+void MainWindow::OnCommand(int id, int code) {
   if (!app_) return;
   switch (id) {
     case kCbo切替対象:
@@ -344,18 +344,18 @@ void FrmWinSock::OnCommand(int id, int code) {
   }
 }
 
-LRESULT CALLBACK FrmWinSock::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<FrmWinSock*>(create->lpCreateParams);
+    auto* self = static_cast<MainWindow*>(create->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<FrmWinSock*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT FrmWinSock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -374,13 +374,13 @@ LRESULT FrmWinSock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN: {
       const HWND control = reinterpret_cast<HWND>(lParam);
       HDC dc = reinterpret_cast<HDC>(wParam);
-      if (control == Control(kLabel1) || control == Control(kLabel2)) {
+      if (control == Control(kNoteListName) || control == Control(kScriptListName)) {
         // Text only: the list beside the name is never painted over.
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, LayoutOf(GetDlgCtrlID(control)).colour);
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
       }
-      if (control == Control(kText1) || control == Control(kText2) || message == WM_CTLCOLORBTN) {
+      if (control == Control(kReplyBox) || control == Control(kRequestBox) || message == WM_CTLCOLORBTN) {
         SetBkColor(dc, kWindowBackground);
         SetTextColor(dc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
         return reinterpret_cast<LRESULT>(background_.Get());
@@ -415,7 +415,7 @@ LRESULT FrmWinSock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-int RunMessageLoop(const FrmWinSock& window) {
+int RunMessageLoop(const MainWindow& window) {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (IsDialogMessageW(window.Handle(), &msg)) continue;
