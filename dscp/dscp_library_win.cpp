@@ -23,6 +23,29 @@ std::wstring ProgramDirectory() {
   return path.substr(0, path.rfind(L'\\') + 1);
 }
 
+// A folder given by its full path: "X:\..." or "\\server\share\...". Anything else would be
+// resolved against the current folder, which is never searched.
+bool IsFullPath(const std::wstring& path) {
+  const bool drive = path.size() >= 3 && ((path[0] | 0x20) >= L'a' && (path[0] | 0x20) <= L'z') &&
+                     path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+  const bool unc = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
+  return drive || unc;
+}
+
+// The library in ZMemo's folder, its own imports looked up only beside it and in the system folder.
+HMODULE LoadFromZMemoFolder(const Text& root) {
+  std::wstring path(root.begin(), root.end());
+  if (!IsFullPath(path)) return nullptr;
+  if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
+  path += kLibraryName;
+  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Windows 7 without its loader update knows neither flag; there the library's own folder is
+  // searched first for its imports by the altered search order.
+  if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
+    module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return module;
+}
+
 }  // namespace
 
 bool ChcDscpLibrary::Load() {
@@ -30,7 +53,7 @@ bool ChcDscpLibrary::Load() {
   HMODULE module = nullptr;
   const std::wstring dir = ProgramDirectory();
   if (!dir.empty()) module = LoadLibraryW((dir + kLibraryName).c_str());
-  if (module == nullptr) module = LoadLibraryExW(kLibraryName, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  if (module == nullptr && !zmemoRoot_.empty()) module = LoadFromZMemoFolder(zmemoRoot_);
   if (module == nullptr) return false;
   module_.Reset(module);
   send_ = reinterpret_cast<SendFn>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, "chc_DSCPSend")));

@@ -1,17 +1,20 @@
-// chc_dscp.dll, loaded on first use: from the program's own directory first, then from the
-// system's safe search path (never the current directory).
+// chc_dscp.dll, loaded on first use: from the program's own folder first, then from ZMemo's folder,
+// each by its full path; never from the current folder or PATH.
 #pragma once
 
 #include <windows.h>
 
 #include "common/owners_win.h"
+#include "common/text.h"
 #include "dscp/dscp_library.h"
 
 namespace karuvel {
 
 class ChcDscpLibrary final : public DscpLibrary {
  public:
-  ChcDscpLibrary() = default;
+  // `zmemoRoot`: ZMemo's install root as the registry gives it, read at each load (start-up sets it
+  // after the library object exists). Must outlive the library.
+  explicit ChcDscpLibrary(const Text& zmemoRoot) : zmemoRoot_(zmemoRoot) {}
   ChcDscpLibrary(const ChcDscpLibrary&) = delete;
   ChcDscpLibrary& operator=(const ChcDscpLibrary&) = delete;
 
@@ -22,6 +25,7 @@ class ChcDscpLibrary final : public DscpLibrary {
   using SendFn = int32_t(WINAPI*)(const char* host, const char* request, char* reply);
   bool Load();
 
+  const Text& zmemoRoot_;
   UniqueModule module_;
   SendFn send_ = nullptr;
 };

@@ -32,7 +32,7 @@ class WinStartupServices : public StartupServices {
 
 }  // namespace
 
-WinHostServices::WinHostServices() : dscp_(std::make_unique<ChcDscpLibrary>()) {}
+WinHostServices::WinHostServices(const Text& zmemoRoot) : dscp_(std::make_unique<ChcDscpLibrary>(zmemoRoot)) {}
 WinHostServices::~WinHostServices() = default;
 int16_t WinHostServices::IsZMemoRunning() { return karuvel::IsZMemoRunning(); }
 const FileSystem& WinHostServices::Files() const { return RealFileSystem(); }

@@ -16,7 +16,7 @@ namespace karuvel {
 // The machine's services for the handlers: the host probe, the file system, chc_dscp.dll.
 class WinHostServices : public HostServices {
  public:
-  WinHostServices();
+  explicit WinHostServices(const Text& zmemoRoot);
   ~WinHostServices() override;
   int16_t IsZMemoRunning() override;
   const FileSystem& Files() const override;
@@ -33,7 +33,7 @@ struct Program {
   UniqueHandle instanceMarker;  // held for the run: its existence marks this instance
   AppState state;
   MainWindow window;
-  WinHostServices host;
+  WinHostServices host{state.strRootDir};
   App app{state, window, host};
   std::unique_ptr<DropService> drops;  // drops anywhere on the window
 };

@@ -11,7 +11,12 @@
 // overrides it (tests use a short one).
 #define KARUVEL_DSCP_DEFAULT_TIMEOUT_MS 5000
 #define KARUVEL_DSCP_TIMEOUT_ENV "KARUVEL_DSCP_TIMEOUT_MS"
-// The reply buffer the caller hands in: 19999 bytes of reply and the closing NUL.
+// The reply buffer the caller hands in: 20000 zero-filled bytes. The library writes the reply as
+// NUL-terminated text in it, so at most 19999 bytes; one that fills all 20000 and leaves no NUL
+// breaks that, and the caller reads such a reply to the buffer's end and no further.
 #define KARUVEL_DSCP_REPLY_BUFFER 20000
+// Set to 1, the library breaks that: a reply of 20000 bytes or more fills the whole buffer and
+// leaves no NUL (tests of the caller).
+#define KARUVEL_DSCP_NO_NUL_ENV "KARUVEL_DSCP_NO_NUL"
 // Result to return after a completed exchange instead of 0 (tests of the caller).
 #define KARUVEL_DSCP_FORCE_RESULT_ENV "KARUVEL_DSCP_FORCE_RESULT"

@@ -105,12 +105,13 @@ int wmain(int argc, wchar_t** argv) {
   table.Notes[0].strHistory[0] = Text(script.begin(), script.end());
   table.Notes[0].intHistoryCount = 1;
   QuietView view;
-  ChcDscpLibrary library;
+  const Text standins(dir.begin(), dir.end());  // found there as ZMemo's folder would be
+  ChcDscpLibrary library(standins);
   Text sent, received;
   LoadContext load{table, view, RealFileSystem(), library, [] { return karuvel::IsZMemoRunning(); }, sent, received};
 
   // Loaded here from the stand-in directory (this program does not sit beside it); the switch's
-  // own loader then finds it already loaded.
+  // own loader then finds it there, already loaded.
   HMODULE module = LoadLibraryW((dir + L"chc_dscp.dll").c_str());
   using SendFn = int(WINAPI*)(const char*, const char*, char*);
   const auto send = reinterpret_cast<SendFn>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, "chc_DSCPSend")));

@@ -57,6 +57,12 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
   return saved;
 }
 
+// Paints `window` and its children again at once and returns when that is done, so that what the
+// screen shows is what the window draws now.
+void PaintNow(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -75,26 +81,28 @@ int wmain(int argc, wchar_t** argv) {
     return 4;
   }
   SetForegroundWindow(window);  // an active caption, as a user sees the window they work in
-  Sleep(500);                   // let the first paint finish
+  WaitUntil([&] { return GetForegroundWindow() == window; });
+  karuvel.Settle();
+  PaintNow(window);
   const bool collapsed = SaveScreenshot(window, out + L"karuvel-collapsed.bmp");
 
   Click(karuvel.Control(kCmd詳細));
   WaitUntil([&] { return IsWindowEnabled(karuvel.Control(kRequestBox)); });
   Choose(karuvel.Control(kCbo切替スクリプト), 1);
-  Sleep(200);
   Click(karuvel.Control(kCmd切替));
-  const bool replied = WaitUntil([&] { return !ReadText(karuvel.Control(kReplyBox)).empty(); }, 10000);
-  Sleep(500);
+  // The stand-in host's answer to a LOAD it carried out, and the buttons on again after it.
+  const bool replied = karuvel.Settle() && ReadText(karuvel.Control(kReplyBox)).rfind(L"DSCP/1.3 200 OK\r\n", 0) == 0;
+  PaintNow(window);
   const bool expanded = SaveScreenshot(window, out + L"karuvel-expanded.bmp");
 
   // The demo note's fourth script has no data directory: its switch shows the package message.
   Choose(karuvel.Control(kCbo切替スクリプト), 3);
-  Sleep(200);
   Click(karuvel.Control(kCmd切替));
   HWND box = karuvel.WaitMessageBox();
   bool message = false;
   if (box) {
-    Sleep(500);
+    karuvel.Settle();  // handled inside the box's own loop, once the box is up
+    PaintNow(box);
     message = SaveScreenshot(box, out + L"karuvel-message.bmp");
     PressOk(box);
   }

@@ -29,12 +29,15 @@ inline std::wstring BuildDir() {
   return std::filesystem::path(path, path + GetModuleFileNameW(nullptr, path, MAX_PATH)).parent_path().parent_path().wstring() + L"\\";
 }
 
-// Starts a command line; the process handle (the caller closes it) or null. `pid` gets its id.
-inline HANDLE Launch(std::wstring commandLine, DWORD* pid = nullptr) {
+// Starts a command line, in `dir` when given; the process handle (the caller closes it) or null.
+// `pid` gets its id.
+inline HANDLE Launch(std::wstring commandLine, DWORD* pid = nullptr, const std::wstring& dir = L"") {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(),
+                      &si, &pi))
+    return nullptr;
   CloseHandle(pi.hThread);
   if (pid) *pid = pi.dwProcessId;
   return pi.hProcess;
@@ -201,7 +204,8 @@ inline BOOL CALLBACK FindControl(HWND child, LPARAM param) {
 // karuvel.exe started when constructed, and ended when destroyed if it still runs.
 class Karuvel {
  public:
-  explicit Karuvel(const std::wstring& exe = BuildDir() + L"karuvel.exe") : process(Launch(Quoted(exe), &pid)) {}
+  explicit Karuvel(const std::wstring& exe = BuildDir() + L"karuvel.exe", const std::wstring& dir = L"")
+      : process(Launch(Quoted(exe), &pid, dir)) {}
   ~Karuvel() {
     if (Running()) TerminateProcess(process.Get(), 1);
     if (process) WaitForSingleObject(process.Get(), 5000);
@@ -238,6 +242,17 @@ class Karuvel {
   HWND WaitReady(int entries) const {
     return WaitUntil([&] { return ListEntries(Control(ids::kCbo切替対象)).size() == static_cast<size_t>(entries) &&
                                   GetPropW(Window(), L"OleDropTargetInterface"); }, 10000) ? Window() : nullptr;
+  }
+  // True once the program has handled everything sent or posted to it so far, a queued drop
+  // included, and still runs: a marker posted behind it all has come through. The marker is the
+  // request box's typing limit, which means nothing in a read-only box.
+  bool Settle() const {
+    static WPARAM marker = 0x5E77;
+    const WPARAM mine = ++marker;
+    HWND box = Control(ids::kRequestBox);
+    if (!box || !PostMessageW(box, EM_SETLIMITTEXT, mine, 0)) return false;
+    return WaitUntil([&] { return !Running() || Send(box, EM_GETLIMITTEXT) == static_cast<LRESULT>(mine); }, 10000) &&
+           Running();
   }
   HWND WaitMessageBox() const {
     std::vector<HWND> boxes;

@@ -129,7 +129,7 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
   EXPECT_EQ(karuvel_->CloseMessageBox(), Expected(expected::kNoSwitchableNote));
   EXPECT_TRUE(WaitUntil([&] { return focus() == C(kCmd再読み込み); }));  // the focus is where it was
   EXPECT_TRUE(ListEntries(C(kCbo切替対象)).empty() && ListEntries(C(kCbo切替スクリプト)).empty());
-  EXPECT_FALSE(karuvel_->WaitExit(300).has_value());  // the program lives on
+  EXPECT_TRUE(karuvel_->Settle());  // the program lives on
   Click(C(kCmd終了));
   EXPECT_EQ(karuvel_->WaitExit(), std::optional<DWORD>(0));
 }
@@ -161,7 +161,7 @@ TEST_F(KaruvelWindow, ClosingByAnyMeansEndsTheProgramAndOnlyOneOfSimultaneousLau
     const Karuvel karuvel;
     ASSERT_TRUE(karuvel.WaitReady(3));
     PostMessageW(karuvel.Window(), WM_ENDSESSION, FALSE, 0);  // a shutdown called off ends nothing
-    EXPECT_FALSE(karuvel.WaitExit(300).has_value());
+    EXPECT_TRUE(karuvel.Settle());
     PostMessageW(karuvel.Window(), message, wParam, 0);
     EXPECT_EQ(karuvel.WaitExit(), std::optional<DWORD>(0)) << message;
   }
@@ -169,7 +169,6 @@ TEST_F(KaruvelWindow, ClosingByAnyMeansEndsTheProgramAndOnlyOneOfSimultaneousLau
   const auto running = [&] { return std::count_if(launched, launched + 5, [](auto& k) { return k.Running(); }); };
   ASSERT_TRUE(WaitUntil([&] { return running() == 1; }, 20000));
   for (const Karuvel& k : launched) EXPECT_TRUE(k.Running() ? k.WaitReady(3) != nullptr : k.WaitExit(0) == 0u);
-  Sleep(300);
   EXPECT_EQ(running(), 1);
 }
 
@@ -180,7 +179,7 @@ std::wstring Load(const std::wstring& etag, const std::wstring& path) {
 std::wstring Loaded(const std::wstring& request) { return L"DSCP/1.3 200 OK" + request.substr(13); }
 
 struct Step {
-  enum Act { kNote, kScript, kSwitch, kDrop } act;
+  enum Act { kNote, kScript, kSwitch, kDrop, kLibraryBeside /*chc_dscp.dll copied beside the program*/ } act;
   int arg = 0;  // a list position, or the control a drop aims at
   std::vector<std::wstring> drop = {};  // drop_source's arguments
   std::wstring message = {};  // the one message box that follows, "" for none
@@ -228,7 +227,11 @@ class Scenario : public KaruvelWindow {
     FreshRoot(true);
     SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", L"30000");
   }
-  void TearDown() override { SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", nullptr); }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", nullptr);
+    SetEnvironmentVariableW(L"KARUVEL_DSCP_NO_NUL", nullptr);
+  }
+  static constexpr wchar_t kLibrary[] = L"\\chc_dscp.dll";
   // The demo's notes known to the host, so that it answers without touching memo.ini as ZMemo would.
   static std::wstring Known() { return L" --etag \"\\\"zm-0001-表\\\"\" --etag \"\\\"zm-0002\\\"\""; }
   std::wstring Path(const wchar_t* relative) const { return root_ + relative; }
@@ -244,16 +247,20 @@ class Scenario : public KaruvelWindow {
     return s;
   }
 
-  // The steps in the expanded view; with `unwritten`, the registry and the files are compared after.
+  // The steps in the expanded view of the program `exe` started in `dir`; with `unwritten`, the
+  // registry and the files are compared after. The library is found beside the program or in
+  // ZMemo's folder.
   void Run(const std::vector<Step>& steps, const ZMemoHost& host, const std::wstring& exe = BuildDir() + L"karuvel.exe",
-           bool unwritten = false) {
+           bool unwritten = false, const std::wstring& dir = L"") {
     ASSERT_TRUE(host.Started());
     const Snapshot before = unwritten ? Take() : Snapshot();
-    HWND window = karuvel_.emplace(exe).WaitReady(2);
+    HWND window = karuvel_.emplace(exe, dir).WaitReady(2);
     ASSERT_NE(window, nullptr);
     Click(C(kCmd詳細));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(C(kReplyBox)); }));
-    const bool library = GetFileAttributesW((exe.substr(0, exe.rfind(L'\\')) + L"\\chc_dscp.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::wstring beside = exe.substr(0, exe.rfind(L'\\')) + kLibrary;
+    const auto exists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    bool library = exists(beside) || exists(root_ + kLibrary);
     std::vector<std::string> sent;
     std::wstring request, reply;  // what 送信文字列 and 受信文字列 show
     for (size_t i = 0; i < steps.size(); ++i) {
@@ -263,6 +270,7 @@ class Scenario : public KaruvelWindow {
       if (s.act == Step::kSwitch) Click(C(kCmd切替));
       // The source has its answer before anything the drop causes, its message box included. The bar
       // lies on the bare window.
+      if (s.act == Step::kLibraryBeside) library = CopyFileW((BuildDir() + kLibrary).c_str(), beside.c_str(), FALSE);
       if (s.act == Step::kDrop) {
         const int effect = Drop(CentreOf(C(s.arg ? s.arg : kTitleBar)), s.drop);
         EXPECT_EQ(effect, std::count(s.drop.begin(), s.drop.end(), L"--move-only") ? DROPEFFECT_NONE : DROPEFFECT_COPY);
@@ -271,9 +279,9 @@ class Scenario : public KaruvelWindow {
       if (s.act <= Step::kScript || !s.sent.empty())  // a choice empties both boxes
         request = s.sent, reply = !library || s.sent.empty() ? L"" : s.reply.empty() ? Loaded(s.sent) : s.reply;
       if (!s.sent.empty() && library) sent.push_back(Ansi(s.sent));
-      WaitUntil([&] { return host.Requests().size() >= sent.size(); });
-      if (s.act >= Step::kSwitch) Sleep(300);  // what was not expected has had its time to show
-      EXPECT_TRUE(WaitUntil([&] { return karuvel_->MessageBoxes().empty() && LoadButtonsOn(); }));
+      // Whatever the step caused has been handled, so what was not expected has shown.
+      EXPECT_TRUE(karuvel_->Settle());
+      EXPECT_TRUE(karuvel_->MessageBoxes().empty() && LoadButtonsOn());
       EXPECT_EQ(host.Requests(), sent);
       EXPECT_EQ(ReadText(C(kRequestBox)), request);
       EXPECT_EQ(ReadText(C(kReplyBox)), reply);
@@ -315,21 +323,40 @@ TEST_F(Scenario, RefusalsBeforeAnyRequest) {
   const std::wstring notRunning = Expected(expected::kZMemoNotRunning), noLibrary = Expected(expected::kNoLibrary);
   Run({{Step::kSwitch, 0, {}, notRunning}, {Step::kDrop, kNoteListName, {Path(kPsn), Path(kUguOwnDat)}, notRunning}},
       ZMemoHost(L"--no-mutex"));
-  const std::wstring exe = root_ + L"\\karuvel.exe";  // without chc_dscp.dll beside it
+  // The program alone in a folder of its own: the library only in the folder it is started in is
+  // not loaded; in neither folder, it is looked for again at the next request.
+  const std::wstring app = root_ + L"\\app", exe = app + L"\\karuvel.exe", ugu = Load(kETagFirst, Path(kUguOwnDat));
+  CreateDirectoryW(app.c_str(), nullptr);
+  DeleteFileW((app + kLibrary).c_str()), DeleteFileW(Path(kLibrary).c_str());  // left by an earlier run
   ASSERT_TRUE(CopyFileW((BuildDir() + L"karuvel.exe").c_str(), exe.c_str(), FALSE));
-  Run({{Step::kSwitch, 0, {}, noLibrary, Load(kETagFirst, Path(kUguOwnDat))},
-       {Step::kDrop, kNoteListName, {Path(kPsn)}, noLibrary, Load(kETagFirst, Path(kPsn))}}, ZMemoHost(Known()), exe);
+  Run({{Step::kSwitch, 0, {}, noLibrary, ugu}}, ZMemoHost(Known()), exe, false, BuildDir());
+  Run({{Step::kDrop, kNoteListName, {Path(kPsn)}, noLibrary, Load(kETagFirst, Path(kPsn))},
+       {Step::kLibraryBeside},
+       {Step::kSwitch, 0, {}, L"", ugu}}, ZMemoHost(Known()), exe);
+  // Only in ZMemo's folder.
+  ASSERT_TRUE(DeleteFileW((app + kLibrary).c_str()) && CopyFileW((BuildDir() + kLibrary).c_str(), Path(kLibrary).c_str(), FALSE));
+  Run({{Step::kSwitch, 0, {}, L"", ugu}}, ZMemoHost(Known()), exe);
 }
 
-// The reply fills the library's 20000-byte buffer (19999 bytes and the NUL) and shows whole.
+// The reply fills the library's 20000-byte buffer (19999 bytes and the NUL) and shows whole; from a
+// library that leaves no NUL, exactly the buffer's 20000 bytes show.
 TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResultWithAFullReply) {
-  ZMemoHost host(L"--guarded-mutex --reply-lines 19999" + Known());
-  std::wstring full;  // as the host makes it
-  for (int k = 0; k < 19999; ++k) full += L"abcdefghijklmnopqrstuvwxyz\r\n"[k % 28];
-  const UniqueHandle opened(OpenMutexA(MUTEX_ALL_ACCESS, TRUE, "TMemoManWndMutex"));
-  ASSERT_EQ(opened ? ERROR_SUCCESS : GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // not vacuous
-  SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", L"-1");
-  Run({{Step::kSwitch, 0, {}, Expected(expected::kNoCommand), Load(kETagFirst, Path(kUguOwnDat)), full}}, host);
+  const auto lines = [](int bytes) {  // as the host makes them
+    std::wstring text;
+    for (int k = 0; k < bytes; ++k) text += L"abcdefghijklmnopqrstuvwxyz\r\n"[k % 28];
+    return text;
+  };
+  {
+    ZMemoHost host(L"--guarded-mutex --reply-lines 19999" + Known());
+    const UniqueHandle opened(OpenMutexA(MUTEX_ALL_ACCESS, TRUE, "TMemoManWndMutex"));
+    ASSERT_EQ(opened ? ERROR_SUCCESS : GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // not vacuous
+    SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", L"-1");
+    Run({{Step::kSwitch, 0, {}, Expected(expected::kNoCommand), Load(kETagFirst, Path(kUguOwnDat)), lines(19999)}}, host);
+  }
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", nullptr);
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_NO_NUL", L"1");
+  Run({{Step::kSwitch, 0, {}, L"", Load(kETagFirst, Path(kUguOwnDat)), lines(20000)}},
+      ZMemoHost(L"--reply-lines 20001" + Known()));
 }
 
 // While a request blocks the window's thread, the drag source has its answer already.

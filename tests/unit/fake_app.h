@@ -12,7 +12,9 @@
 
 namespace karuvel::fakes {
 
-// chc_dscp.dll's contract: the caller hands in 20000 bytes, which the library may fill.
+// chc_dscp.dll's contract: the caller hands in 20000 zero-filled bytes. The library writes the reply
+// as NUL-terminated text in it, so at most 19999 bytes; one that fills all 20000 and leaves no NUL
+// breaks that, and the caller reads such a reply to the buffer's end and no further.
 constexpr std::size_t kLibraryReplyBuffer = 20000;
 
 inline std::string U8(const Text& text) { return TextToUtf8(text); }
