@@ -40,7 +40,8 @@ odd=$(awk '!($5 ~ /^[bt]-$/ && $7 == "00-Jan-01" && $8 == "00:00")' <<<"$entries
 sum=$(sha256sum <"$zip" | cut -d' ' -f1)
 [ "$(cat "$zip.sha256")" = "$sum  $top.zip" ] ||
   fail "$top.zip.sha256 holds '$(cat "$zip.sha256")', not '$sum  $top.zip'"
-expected="$top/images/karuvel-collapsed.png
+expected="$top/LICENSE
+$top/images/karuvel-collapsed.png
 $top/images/karuvel-expanded.png
 $top/images/karuvel-message.png
 $top/karuvel-guide.html
