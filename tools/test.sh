@@ -20,6 +20,8 @@ for preset in win64 win32; do
   cmake --build --preset "$preset" -j "$jobs"
 done
 ctest --preset win64
+# The release checks once more nine hours east of UTC: what they read must not move with the zone.
+TZ=Asia/Tokyo ctest --preset win32 --label-regex release
 if why=$(tools/runs-32bit.sh); then
   ctest --preset win32
   echo "test: the Wine suite ran on the win32 and the win64 build"
