@@ -1,5 +1,7 @@
 #include "shell/main_window_win.h"
 
+#include <oleacc.h>
+
 #include "common/dpi.h"
 #include "shell/control_ids.h"
 #include "shell/handlers.h"
@@ -60,6 +62,25 @@ constexpr ControlLayout kLayout[] = {
 };
 
 constexpr int kFirstId = kDetailsFrame;
+
+// What readers hear where the system's answer would say nothing or mislead: each text box is the
+// only child of a frame whose caption is painted, so it has no label of its own; the frames with
+// a caption are groups; the title and its bar are decoration. Keys: see ControlBehaviour.
+constexpr struct {
+  int id;
+  ControlBehaviour behaviour;
+} kBehaviours[] = {
+    {kRequestBox, {L"送信文字列", 0, false, true}},
+    {kReplyBox, {L"受信文字列", 0, false, true}},
+    {kFraパネル, {L"切替対象", ROLE_SYSTEM_GROUPING, false, false}},
+    {kRequestFrame, {L"送信文字列", ROLE_SYSTEM_GROUPING, false, false}},
+    {kReplyFrame, {L"受信文字列", ROLE_SYSTEM_GROUPING, false, false}},
+    {kTitle, {nullptr, 0, true, false}},
+    {kTitleShadow, {nullptr, 0, true, false}},
+    {kTitleBar, {nullptr, 0, true, false}},
+};
+
+bool IsPushButton(int id) { return id == kCmd詳細 || id == kCmd切替 || id == kCmd再読み込み || id == kCmd終了; }
 
 const ControlLayout& LayoutOf(int id) {
   for (const ControlLayout& c : kLayout)
@@ -214,6 +235,8 @@ DWORD MainWindow::Load(HINSTANCE instance) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (c.kind == Kind::Label) SetWindowLongPtrW(control, kColourSlot, static_cast<LONG_PTR>(c.colour));
   }
+  for (const auto& b : kBehaviours)
+    if (!AddControlBehaviour(Control(b.id), b.behaviour, accessibility_)) return GetLastError();
   return 0;
 }
 
@@ -260,7 +283,21 @@ void MainWindow::SetText(TextBox box, const Text& text) {
 
 void MainWindow::SetTextEnabled(TextBox box, bool enabled) { EnableWindow(Control(IdOf(box)), enabled); }
 
-void MainWindow::SetButtonEnabled(Button button, bool enabled) { EnableWindow(Control(IdOf(button)), enabled); }
+void MainWindow::SetButtonEnabled(Button button, bool enabled) {
+  HWND control = Control(IdOf(button));
+  if (!enabled && GetFocus() == control) {
+    // A disabled control loses the focus to nobody: it goes on to the next control that takes it,
+    // and comes back when this one is enabled again, unless the user has moved it meanwhile.
+    if (!focusBeforeBusy_) focusBeforeBusy_ = control;
+    SetFocus(GetNextDlgTabItem(hwnd_, control, FALSE));
+    focusParked_ = GetFocus();
+  }
+  EnableWindow(control, enabled);
+  if (enabled && control == focusBeforeBusy_) {
+    if (GetFocus() == focusParked_ || !GetFocus()) SetFocus(control);
+    focusBeforeBusy_ = focusParked_ = nullptr;
+  }
+}
 
 bool MainWindow::IsButtonEnabled(Button button) const { return IsWindowEnabled(Control(IdOf(button))) != FALSE; }
 
@@ -319,6 +356,13 @@ void MainWindow::RunQueuedDrop() {
 
 void MainWindow::OnCommand(int id, int code) {
   if (!app_) return;
+  // Enter, as the keyboard navigation reports it when no button is the default: it presses the
+  // focused push button, and nothing elsewhere.
+  if (id == IDOK) {
+    const int focused = GetDlgCtrlID(GetFocus());
+    if (IsPushButton(focused) && IsChild(hwnd_, GetFocus())) OnCommand(focused, BN_CLICKED);
+    return;
+  }
   switch (id) {
     case kCbo切替対象:
       if (code == CBN_SELCHANGE) Cbo切替対象_Click(*app_);

@@ -11,6 +11,7 @@
 #include "common/main_view.h"
 #include "common/owners_win.h"
 #include "dscp/drop_registration.h"
+#include "shell/accessible_win.h"
 #include "shell/app.h"
 
 namespace karuvel {
@@ -73,11 +74,14 @@ class MainWindow : public MainView {
   int heightTwips_ = 0;  // the last height set, so reading it back is exact at any DPI
   bool busy_ = false;
   HWND focus_ = nullptr;  // the control to give the focus back to on activation
+  HWND focusBeforeBusy_ = nullptr;  // the button that had the focus when it was disabled
+  HWND focusParked_ = nullptr;      // where the focus went meanwhile
   App* app_ = nullptr;
   WindowActions actions_;
   SRWLOCK dropsLock_ = SRWLOCK_INIT;
   std::deque<DropData> drops_;  // dropped, not yet handled; shared with the drop thread
   std::array<HWND, 32> controls_{};
+  AccessibilityLibrary accessibility_;
   UniqueGdiObject mainFont_, versionFont_, titleFont_, background_, shapeFill_;
 };
 

@@ -102,6 +102,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_PRINTCLIENT:
       PaintFrame(hwnd, reinterpret_cast<HDC>(wParam));
       return 0;
+    case WM_CLOSE:
+      return 0;  // a multi-line edit inside may post it on Esc; a frame never closes on its own
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }

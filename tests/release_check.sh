@@ -82,7 +82,7 @@ dlls=$({ "$tool-objdump" -p "$exe" || true; } | sed -n 's/^[[:space:]]*DLL Name:
 [ -n "$dlls" ] || fail "objdump finds no imported DLL in karuvel.exe"
 for dll in $dlls; do
   case "$dll" in
-    advapi32.dll|comctl32.dll|gdi32.dll|kernel32.dll|msvcrt.dll|ole32.dll|shell32.dll|user32.dll) ;;
+    advapi32.dll|comctl32.dll|gdi32.dll|kernel32.dll|msvcrt.dll|ole32.dll|oleaut32.dll|shell32.dll|user32.dll) ;;
     *) fail "karuvel.exe needs $dll, which is not one of Windows' own DLLs" ;;
   esac
 done

@@ -15,13 +15,13 @@ using namespace karuvel::ids;
 
 namespace {
 
-// Saves what the screen shows of `window` as a 24-bit BMP.
-bool SaveScreenshot(HWND window, const std::wstring& path) {
+// What the screen shows of `window`, as the bytes of a 24-bit BMP file; empty when it cannot be read.
+std::string Screenshot(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
-  if (width <= 0 || height <= 0) return false;
+  if (width <= 0 || height <= 0) return {};
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
@@ -33,7 +33,7 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool saved = false;
+  std::string bytes;
   if (bitmap) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
@@ -46,21 +46,35 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
     file.bfOffBits = sizeof file + sizeof info.bmiHeader;
     file.bfSize = file.bfOffBits + imageSize;
     info.bmiHeader.biSizeImage = imageSize;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.assign(reinterpret_cast<const char*>(&file), sizeof file);
     bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
     bytes.append(static_cast<const char*>(bits), imageSize);
-    saved = WriteBytes(path, bytes);
     DeleteObject(bitmap);
   }
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  return saved;
+  return bytes;
 }
 
-// Paints `window` and its children again at once and returns when that is done, so that what the
-// screen shows is what the window draws now.
-void PaintNow(HWND window) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+BOOL CALLBACK FindUnpainted(HWND child, LPARAM found) {
+  if (GetUpdateRect(child, nullptr, FALSE)) *reinterpret_cast<bool*>(found) = true;
+  return TRUE;
+}
+
+// Saves `window` once nothing of it waits to be painted and what the screen shows of it has
+// stopped changing.
+bool SavePainted(HWND window, const std::wstring& path) {
+  std::string last;
+  const bool settled = WaitUntil([&] {
+    bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    EnumChildWindows(window, FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+    if (unpainted) return false;
+    std::string now = Screenshot(window);
+    const bool same = !now.empty() && now == last;
+    last = std::move(now);
+    return same;
+  });
+  return settled && WriteBytes(path, last);
 }
 
 }  // namespace
@@ -83,8 +97,7 @@ int wmain(int argc, wchar_t** argv) {
   SetForegroundWindow(window);  // an active caption, as a user sees the window they work in
   WaitUntil([&] { return GetForegroundWindow() == window; });
   karuvel.Settle();
-  PaintNow(window);
-  const bool collapsed = SaveScreenshot(window, out + L"karuvel-collapsed.bmp");
+  const bool collapsed = SavePainted(window, out + L"karuvel-collapsed.bmp");
 
   Click(karuvel.Control(kCmd詳細));
   WaitUntil([&] { return IsWindowEnabled(karuvel.Control(kRequestBox)); });
@@ -92,8 +105,7 @@ int wmain(int argc, wchar_t** argv) {
   Click(karuvel.Control(kCmd切替));
   // The stand-in host's answer to a LOAD it carried out, and the buttons on again after it.
   const bool replied = karuvel.Settle() && ReadText(karuvel.Control(kReplyBox)).rfind(L"DSCP/1.3 200 OK\r\n", 0) == 0;
-  PaintNow(window);
-  const bool expanded = SaveScreenshot(window, out + L"karuvel-expanded.bmp");
+  const bool expanded = SavePainted(window, out + L"karuvel-expanded.bmp");
 
   // The demo note's fourth script has no data directory: its switch shows the package message.
   Choose(karuvel.Control(kCbo切替スクリプト), 3);
@@ -102,8 +114,7 @@ int wmain(int argc, wchar_t** argv) {
   bool message = false;
   if (box) {
     karuvel.Settle();  // handled inside the box's own loop, once the box is up
-    PaintNow(box);
-    message = SaveScreenshot(box, out + L"karuvel-message.bmp");
+    message = SavePainted(box, out + L"karuvel-message.bmp");
     PressOk(box);
   }
   std::printf("collapsed %s, expanded %s, reply %s, message %s\n", collapsed ? "saved" : "FAILED",

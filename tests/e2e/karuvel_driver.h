@@ -93,6 +93,30 @@ inline void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SET
 inline std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
 inline void PressOk(HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); }
 
+// A key pressed and let go as a user would, with the modifiers held (VK_SHIFT, VK_CONTROL); it goes
+// to the window in front.
+inline void Press(WORD key, std::initializer_list<WORD> held = {}) {
+  std::vector<INPUT> keys;
+  const auto add = [&](WORD vk, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = flags;
+    keys.push_back(in);
+  };
+  for (WORD h : held) add(h, 0);
+  add(key, 0), add(key, KEYEVENTF_KEYUP);
+  for (WORD h : held) add(h, KEYEVENTF_KEYUP);
+  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+// The control of `window`'s thread that has the keyboard focus, or null.
+inline HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD ms = 5000) {
   for (const ULONGLONG end = GetTickCount64() + ms; !condition(); Sleep(10))
     if (GetTickCount64() >= end) return false;

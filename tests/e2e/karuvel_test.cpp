@@ -78,11 +78,7 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(ListEntries(C(kCbo切替対象)), (Entries{L"ETAG-3", L"付箋8", L"ETAG-5"}));
   EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptA}));
-  const auto focus = [&] {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-  };
+  const auto focus = [&] { return FocusOf(window); };
   EXPECT_EQ(focus(), C(kCbo切替対象));
 
   // The layout in twips, 15 to the pixel at 96 DPI (height 0: the control sizes itself), in tab order,
@@ -109,9 +105,6 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
     EXPECT_EQ(ReadText(C(p.id)), p.caption) << p.id;
   }
   EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 416195);
-  const int order[] = {kCbo切替対象, kCbo切替スクリプト, kCmd詳細, kCmd切替, kCmd再読み込み, kCmd終了, kCbo切替対象};
-  for (size_t i = 0; i + 1 < std::size(order); ++i)
-    EXPECT_EQ(GetNextDlgTabItem(window, C(order[i]), FALSE), C(order[i + 1])) << i;
 
   // A choice fills the note's scripts with its current one chosen and empties both texts.
   SetEditText(C(kReplyBox), L"r");  // one character: the emptying must not take it for empty
@@ -357,6 +350,64 @@ TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResultWithAFullReply) {
   SetEnvironmentVariableW(L"KARUVEL_DSCP_NO_NUL", L"1");
   Run({{Step::kSwitch, 0, {}, L"", Load(kETagFirst, Path(kUguOwnDat)), lines(20000)}},
       ZMemoHost(L"--reply-lines 20001" + Known()));
+}
+
+// Real key presses on the window in front: Tab and Shift+Tab run through every enabled control and
+// out of the text boxes, Esc there changes nothing, Space and Enter press the focused button and
+// nothing elsewhere, and a switch or a drop leaves the focus where it was.
+TEST_F(Scenario, TheKeyboardAlone) {
+  const ZMemoHost host(Known());
+  HWND window = karuvel_.emplace().WaitReady(2);
+  ASSERT_NE(window, nullptr);
+  SetForegroundWindow(window);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window && FocusOf(window) == C(kCbo切替対象); }));
+  const auto children = [&] {
+    int n = 0;
+    EnumChildWindows(window, [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
+                     reinterpret_cast<LPARAM>(&n));
+    return n;
+  };
+  // Keys in order, each with the control that has the focus once it is handled; so the keys
+  // before it have been handled too. Then every control is still there.
+  enum Mod { kNone, kShift = VK_SHIFT, kCtrl = VK_CONTROL };
+  const auto keys = [&](std::initializer_list<std::tuple<WORD, Mod, int>> rows) {
+    for (const auto& [key, mod, then] : rows) {
+      if (mod) Press(key, {static_cast<WORD>(mod)});
+      else Press(key);
+      if (!WaitUntil([&, then = then] { return FocusOf(window) == C(then); }))
+        return ::testing::AssertionFailure() << "after key " << key << " the focus is not on " << then;
+    }
+    return children() == 19 ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << children() << " controls";
+  };
+  const int script = kCbo切替スクリプト, note = kCbo切替対象, details = kCmd詳細, load = kCmd切替, reload = kCmd再読み込み,
+            exit = kCmd終了, request = kRequestBox, reply = kReplyBox;
+  // Collapsed, the text boxes are passed by; Space on 詳細 expands.
+  EXPECT_TRUE(keys({{VK_TAB, kNone, script}, {VK_TAB, kNone, details}, {VK_TAB, kNone, load}, {VK_TAB, kNone, reload},
+                    {VK_TAB, kNone, exit}, {VK_TAB, kNone, note}, {VK_TAB, kShift, exit}, {VK_TAB, kShift, reload},
+                    {VK_TAB, kShift, load}, {VK_TAB, kShift, details}, {VK_SPACE, kNone, details}}));
+  EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 379; }));
+  // Expanded, through both text boxes and out of them both ways; Esc in each changes nothing.
+  EXPECT_TRUE(keys({{VK_TAB, kNone, load}, {VK_TAB, kNone, reload}, {VK_TAB, kNone, exit}, {VK_TAB, kNone, request},
+                    {VK_ESCAPE, kNone, request}, {VK_TAB, kNone, reply}, {VK_ESCAPE, kNone, reply}, {VK_TAB, kNone, note},
+                    {VK_TAB, kShift, reply}, {VK_TAB, kShift, request}, {VK_TAB, kShift, exit}, {VK_TAB, kNone, request},
+                    {VK_TAB, kNone, reply}, {VK_TAB, kNone, note}, {VK_RETURN, kNone, note}, {VK_TAB, kNone, script}}));
+  EXPECT_TRUE(host.Requests().empty() && karuvel_->MessageBoxes().empty());  // Enter on a list presses nothing
+  // Enter and Space on 切替 switch, and a drop loads; the focus is back on 切替 after each.
+  const std::string sent = Ansi(Load(kETagFirst, Path(kUguOwnDat)));
+  EXPECT_TRUE(keys({{VK_TAB, kNone, details}, {VK_TAB, kNone, load}, {VK_RETURN, kNone, load}}));
+  EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() == 1; }) && karuvel_->Settle());
+  EXPECT_TRUE(keys({{VK_SPACE, kNone, load}}));
+  EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() == 2; }) && karuvel_->Settle());
+  EXPECT_EQ(Drop(CentreOf(C(kTitleBar)), {Path(kPsn)}), DROPEFFECT_COPY);
+  EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() == 3; }) && karuvel_->Settle());
+  EXPECT_EQ(host.Requests(), (std::vector<std::string>{sent, sent, Ansi(Load(kETagFirst, Path(kPsn)))}));
+  EXPECT_TRUE(LoadButtonsOn() && FocusOf(window) == C(load));
+  // Ctrl+A in the reply box selects its whole text.
+  EXPECT_TRUE(keys({{VK_TAB, kNone, reload}, {VK_TAB, kNone, exit}, {VK_TAB, kNone, request}, {VK_TAB, kNone, reply}}));
+  Send(C(reply), EM_SETSEL, 0, 0);
+  Press('A', {VK_CONTROL});
+  const LRESULT whole = MAKELRESULT(0, ReadText(C(reply)).size());
+  EXPECT_TRUE(WaitUntil([&] { return Send(C(reply), EM_GETSEL) == whole; }));
 }
 
 // While a request blocks the window's thread, the drag source has its answer already.

@@ -2,6 +2,7 @@
 // the temp folder (letter case, hidden files, wildcards, locks), the registry, named mutexes held by
 // other processes, a real window, and the resources of the karuvel.exe that was built.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include "packages/script_package.h"
 #include "settings/memo_ini.h"
 #include "settings/reg.h"
+#include "shell/control_ids.h"
 #include "shell/main_window_win.h"
 #include "shell/running_marks.h"
 #include "tests/e2e/karuvel_driver.h"
@@ -147,6 +149,40 @@ TEST(Window, ASecondFailsWithTheSystemsReasonAndTwipsArePixelsAsMulDivRoundsThem
   for (int dpi : {96, 120, 144, 192})  // every remainder of either sign, halves included
     for (int n = -60; n <= 60; ++n)
       ASSERT_TRUE(TwipsToPixels(n, dpi) == MulDiv(n, dpi, 1440) && PixelsToTwips(n, dpi) == MulDiv(n, 1440, dpi)) << n << " at " << dpi;
+}
+
+// Through Active Accessibility, as a screen reader asks: the text boxes by their frames' captions,
+// the captioned frames as groups, the title and its bar passed by. (The lists take their names
+// from the labels before them, which Wine does not report: checked on Windows only.)
+TEST(Window, ReadersHearTheTextBoxesByNameTheFramesAsGroupsAndNotTheTitle) {
+  MainWindow window;
+  ASSERT_EQ(window.Load(GetModuleHandleW(nullptr)), 0u);
+  ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
+  using namespace ids;
+  const struct {
+    int id;
+    const wchar_t* name;  // null: not read out
+    LONG role;
+  } heard[] = {{kRequestBox, L"送信文字列", ROLE_SYSTEM_TEXT},     {kReplyBox, L"受信文字列", ROLE_SYSTEM_TEXT},
+               {kRequestFrame, L"送信文字列", ROLE_SYSTEM_GROUPING}, {kReplyFrame, L"受信文字列", ROLE_SYSTEM_GROUPING},
+               {kFraパネル, L"切替対象", ROLE_SYSTEM_GROUPING},       {kTitle, nullptr, 0},
+               {kTitleShadow, nullptr, 0},                           {kTitleBar, nullptr, 0}};
+  for (const auto& h : heard) {
+    IAccessible* object = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(window.Control(h.id), OBJID_CLIENT, kIidAccessible,
+                                         reinterpret_cast<void**>(&object)), S_OK) << h.id;
+    VARIANT self{}, role{}, state{};
+    self.vt = VT_I4, self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    object->get_accName(self, &name);
+    object->get_accRole(self, &role);
+    object->get_accState(self, &state);
+    const bool passedBy = (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
+    if (h.name) EXPECT_TRUE(name && name == std::wstring(h.name) && role.lVal == h.role && !passedBy) << h.id;
+    else EXPECT_TRUE(passedBy) << h.id;
+    SysFreeString(name);
+    object->Release();
+  }
 }
 
 TEST(Program, KaruvelExeCarriesItsVersionAndManifest) {
