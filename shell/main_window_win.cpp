@@ -137,7 +137,14 @@ DWORD RegisterMainClass(HINSTANCE instance, HBRUSH background, WNDPROC proc) {
   main.lpfnWndProc = proc;
   main.hInstance = instance;
   main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  main.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  // Karuvel's icon (id 1 in karuvel.rc) at the system's big and small sizes. Shared icons are the
+  // system's to free, so the class needs nothing destroyed.
+  const auto icon = [instance](int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR | LR_SHARED));
+  };
+  main.hIcon = icon(SM_CXICON, SM_CYICON);
+  main.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
   main.hbrBackground = background;
   main.lpszClassName = kMainWindowClass;
   return RegisterClassExW(&main) ? 0 : GetLastError();

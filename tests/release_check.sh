@@ -108,5 +108,23 @@ done <<<"$windows"
 others=$(grep -vxF -f <(cut -d' ' -f1 <<<"$windows") <<<"$ids" || true)
 [ -z "$others" ] || fail "karuvel.exe's manifest names ids of no Windows it is made for: $others"
 
+# Karuvel's icon: the first icon group, the one Explorer shows, is id 1, the one the window loads,
+# and holds every size Windows picks from, 16 to 256 pixels, each once and square.
+icon_sizes="16x16 20x20 24x24 32x32 40x40 48x48 64x64 256x256"
+if ! command -v wrestool >/dev/null || ! command -v icotool >/dev/null; then
+  fail "reading karuvel.exe's icon needs wrestool and icotool (icoutils; tools/setup.sh installs it)"
+else
+  first_group=$(wrestool -l --type=14 "$exe" 2>/dev/null | sed -n 1p)
+  if [[ "$first_group" != "--type=14 --name=1 "* ]]; then
+    fail "karuvel.exe's first icon group is not id 1, the one its window loads: ${first_group:-no icon at all}"
+  else
+    wrestool -x --type=14 --name=1 "$exe" >"$work/karuvel.ico"
+    found_sizes=$(icotool -l "$work/karuvel.ico" | sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\) .*/\1x\2/p' |
+                  sort -n | tr '\n' ' ')
+    [ "$found_sizes" = "$icon_sizes " ] ||
+      fail "karuvel.exe's icon holds ${found_sizes:-no image}instead of $icon_sizes"
+  fi
+fi
+
 if [ "$failures" -gt 0 ]; then exit 1; fi
 echo "release_check: $top.zip ($(cut -c1-12 "$zip.sha256")...) holds $(echo "$expected" | wc -l) files; its karuvel.exe is a $kind GUI program needing only ${dlls% }"

@@ -9,7 +9,8 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 pkgs=(cmake ninja-build g++ make pkg-config libgtest-dev googletest libbenchmark-dev
       g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
       wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick zip unzip locales
-      fonts-ipafont-gothic fonts-liberation fonts-roboto-unhinted fonts-wine clang libclang-rt-14-dev cmark-gfm tzdata)
+      fonts-ipafont-gothic fonts-liberation fonts-roboto-unhinted fonts-wine clang libclang-rt-14-dev cmark-gfm tzdata
+      icoutils)  # wrestool and icotool: the release check reads karuvel.exe's icon with them
 for p in "${pkgs[@]}"; do have "$p" || need_apt+=("$p"); done
 
 SUDO=""
