@@ -352,6 +352,11 @@ TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResultWithAFullReply) {
       ZMemoHost(L"--reply-lines 20001" + Known()));
 }
 
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
 // Real key presses on the window in front: Tab and Shift+Tab run through every enabled control and
 // out of the text boxes, Esc there changes nothing, Space and Enter press the focused button and
 // nothing elsewhere, and a switch or a drop leaves the focus where it was.
@@ -363,8 +368,7 @@ TEST_F(Scenario, TheKeyboardAlone) {
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window && FocusOf(window) == C(kCbo切替対象); }));
   const auto children = [&] {
     int n = 0;
-    EnumChildWindows(window, [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
-                     reinterpret_cast<LPARAM>(&n));
+    EnumChildWindows(window, CountChild, reinterpret_cast<LPARAM>(&n));
     return n;
   };
   // Keys in order, each with the control that has the focus once it is handled; so the keys
