@@ -4,6 +4,7 @@
 # pay Wine's start-up. A session that cannot start says why: the loader's or wineboot's own words.
 #   wine-session.sh start <dir> [win32|win64]     wine-session.sh stop <dir>
 # With KARUVEL_WINE_DISPLAY set, the session uses that display instead of a private Xvfb.
+# Each start also sets what Wine draws with besides the fonts: the DPI and the font smoothing.
 set -euo pipefail
 cmd=${1:?start or stop}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -124,4 +125,29 @@ fi
 
 # The persistent server; later wine processes attach to it.
 wineserver -p </dev/null >/dev/null 2>&1
+
+# 96 DPI and the font smoothing of a new Wine 8 prefix (on, greyscale, gamma 0, RGB), which the
+# guide's pictures were taken with, set at every start: a test that changed them and died before
+# putting them back must not change what later sessions draw. Wine takes the user's LogPixels, else
+# the machine's, else 96; both are set so that removing the user's value changes nothing.
+# package_check.sh imports this file again right before it takes the pictures.
+dpi=96
+cat > "$KARUVEL_WINE_DIR/desktop.reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+"LogPixels"=dword:$(printf %08x $dpi)
+"FontSmoothing"="2"
+"FontSmoothingType"=dword:00000001
+"FontSmoothingGamma"=dword:00000000
+"FontSmoothingOrientation"=dword:00000001
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]
+"LogPixels"=dword:$(printf %08x $dpi)
+REG
+# The first Wine process starts Wine's helper processes, which live as long as the server and
+# keep its output open: a caller waiting on that output (CTest) would wait forever. So to a file.
+desktop=$(winepath -w "$KARUVEL_WINE_DIR/desktop.reg" 2>"$steplog") || fail $? winepath "$steplog"
+wine regedit /S "$desktop" </dev/null >"$steplog" 2>&1 || fail $? regedit "$steplog"
+
 echo "wine session: $KARUVEL_WINE_ARCH prefix $WINEPREFIX, display $DISPLAY"
