@@ -2,11 +2,11 @@
 # Compares the three pictures of the demo window that package_check.sh took (collapsed, expanded
 # after a switch, the message box of a broken script) with the user guide's pictures in
 # docs/guide/images, which are the references: the guide never shows a window that the program no
-# longer draws. In the Wine session (its fonts fixed by wine-session.sh) the pictures come out the
-# same pixel for pixel run after run, so any difference fails. CTest runs it on the win64 build, which
-# every machine runs (the win32 build draws with the same code).
+# longer draws. In the Wine session (its fonts, DPI and font smoothing fixed by wine-session.sh) the
+# pictures come out the same pixel for pixel run after run, so any difference fails. CTest runs it
+# on the win64 build, which every machine runs (the win32 build draws with the same code).
 #   picture_check.sh <shots dir>            compare
-#   picture_check.sh <shots dir> --renew    copy the pictures over the references instead
+#   picture_check.sh <shots dir> --renew    copy the pictures and their record over the references
 # tools/renew-pictures.sh takes new pictures and renews the references when a change is meant.
 set -euo pipefail
 shots=$(realpath "${1:?folder of the pictures taken}")
@@ -15,6 +15,33 @@ images=$(cd "$(dirname "$0")/../docs/guide/images" && pwd)
 # Differing pixels allowed in each picture, and how far apart two colours may be to count as one.
 allowed=0
 fuzz=0%
+# What drew the pictures (Wine, packages, screen, prefix, DPI, font smoothing), one "key: value" a
+# line, written by wine-session.sh and put beside the pictures by package_check.sh.
+record=pictures-made-with.txt
+
+if [ "$mode" = --renew ]; then
+  cp "$shots/$record" "$images/$record"
+  echo "picture_check: renewed $images/$record"
+else
+  # Another Wine, FreeType or font package draws other pixels; name what differs before the pixels
+  # are compared, which alone decide.
+  here=$shots/$record stored=$images/$record
+  if ! cmp -s "$stored" "$here"; then
+    {
+      echo "picture_check: what made these pictures differs from what made the references ($stored | here):"
+      # Each key whose value differs, in the order of the stored record, then those only here.
+      awk 'function value(line) { return substr(line, index(line, ": ") + 2) }
+           FILENAME == ARGV[1] { key = substr($0, 1, index($0, ": ") - 1); stored[key] = value($0); order[++n] = key; next }
+           { key = substr($0, 1, index($0, ": ") - 1); here[key] = value($0); if (!(key in stored)) order[++n] = key }
+           END { for (i = 1; i <= n; i++) { k = order[i]
+                   s = k in stored ? stored[k] : "(none)"; h = k in here ? here[k] : "(none)"
+                   if (s != h) printf "  %s: %s | %s\n", k, s, h } }' \
+        <(cat "$stored" 2>/dev/null) <(cat "$here" 2>/dev/null)
+      echo "  If this machine is to make the references, tools/renew-pictures.sh renews them and this record;"
+      echo "  look at the new pictures before committing them."
+    } >&2
+  fi
+fi
 
 failures=0
 for name in karuvel-collapsed karuvel-expanded karuvel-message; do
