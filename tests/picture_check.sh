@@ -55,21 +55,37 @@ for name in karuvel-collapsed karuvel-expanded karuvel-message; do
     continue
   fi
   [ -f "$ref" ] || { echo "picture_check: no reference $ref" >&2; failures=$((failures + 1)); continue; }
+  # On a difference, one image to look at: the reference, the picture taken and (for the same size)
+  # the differing pixels in red, side by side.
+  sides=$shots/$name-compared.png
+  rm -f "$sides"
   got=$(identify -format '%wx%h' "$png") want=$(identify -format '%wx%h' "$ref")
   if [ "$got" != "$want" ]; then
-    echo "picture_check: $name is $got, the reference $want" >&2
+    convert "$ref" "$png" -background '#ff00ff' -splice 8x0 +append -chop 8x0 "$sides"
+    echo "picture_check: $name is $got, the reference $want; reference | taken: $sides" >&2
     failures=$((failures + 1))
     continue
   fi
   diff=$shots/$name-diff.png
   differing=$(compare -metric AE -fuzz "$fuzz" "$ref" "$png" "$diff" 2>&1 >/dev/null) || true
   if ! [[ "$differing" =~ ^[0-9]+$ ]] || [ "$differing" -gt "$allowed" ]; then
-    echo "picture_check: $name differs from $ref in $differing pixels (allowed $allowed);" \
-         "taken: $png, differences in red: $diff" >&2
+    # The box around the differing pixels: those white on black, framed in black so that the trim
+    # takes black for the background even when a corner pixel differs.
+    box=$(compare -fuzz "$fuzz" "$ref" "$png" -compose src -highlight-color white -lowlight-color black miff:- |
+          convert - -bordercolor black -border 1 -format '%@' info: 2>/dev/null || true)
+    # The box is drawn around on the difference too, where one red pixel is easily missed.
+    frame=()
+    if [[ "$box" =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]]; then
+      w=${BASH_REMATCH[1]} h=${BASH_REMATCH[2]} x=$((BASH_REMATCH[3] - 1)) y=$((BASH_REMATCH[4] - 1))
+      box="${w}x$h+$x+$y (width x height + left + top)"
+      frame=(-fill none -stroke '#ff00ff' -draw "rectangle $((x - 3)),$((y - 3)) $((x + w + 2)),$((y + h + 2))")
+    fi
+    convert "$ref" "$png" \( "$diff" "${frame[@]}" \) -background '#ff00ff' -splice 8x0 +append -chop 8x0 "$sides"
+    echo "picture_check: $name differs from $ref in $differing pixel$([ "$differing" = 1 ] || echo s) (allowed $allowed), all within" \
+         "$box; reference | taken | difference in red: $sides" >&2
     failures=$((failures + 1))
-  else
-    rm -f "$diff"
   fi
+  rm -f "$diff"
 done
 [ "$failures" -eq 0 ] || exit 1
 [ "$mode" = --renew ] || echo "picture_check: the three pictures match the guide's"
