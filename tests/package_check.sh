@@ -45,6 +45,10 @@ done
 
 rm -rf "$build/pictures"
 mkdir -p "$build/pictures"
+# The session's DPI and font smoothing once more, whatever a test before left in the prefix (the
+# DPI test sets 120), and beside the pictures the record of what took them.
+"$tools/wine-run.sh" "$build/wine" regedit /S "$(winepath -w "$KARUVEL_WINE_DIR/desktop.reg")"
+cp "$KARUVEL_WINE_DIR/made-with.txt" "$build/pictures/pictures-made-with.txt"
 "$tools/wine-run.sh" "$build/wine" "$build/demo_shots.exe" "$(winepath -w "$folder/$top/karuvel.exe")" \
   "$(winepath -w "$build/pictures")"
 echo "package_check: the karuvel.exe of $top.zip listed the demo notes and switched"

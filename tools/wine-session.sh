@@ -4,6 +4,8 @@
 # pay Wine's start-up. A session that cannot start says why: the loader's or wineboot's own words.
 #   wine-session.sh start <dir> [win32|win64]     wine-session.sh stop <dir>
 # With KARUVEL_WINE_DISPLAY set, the session uses that display instead of a private Xvfb.
+# Each start also sets what Wine draws with besides the fonts (DPI, font smoothing) and writes
+# <dir>/made-with.txt, the record of what draws in the session that the picture test compares.
 set -euo pipefail
 cmd=${1:?start or stop}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -44,13 +46,14 @@ fail() {
 steplog=$KARUVEL_WINE_DIR/step.log
 wine --version >"$steplog" 2>&1 || fail $? "Wine's loader ($(command -v wine))" "$steplog"
 
+screen=1280x1024x24
 if [ -n "${KARUVEL_WINE_DISPLAY:-}" ]; then
   # The caller's own display (tools/run.sh on a desktop).
   echo "$KARUVEL_WINE_DISPLAY" > "$KARUVEL_WINE_DIR/display"
 else
   # A private display: Xvfb picks a free number and reports it on the given descriptor.
   exec 3> "$KARUVEL_WINE_DIR/display.fd"
-  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$KARUVEL_WINE_DIR/xvfb.log" 2>&1 &
+  setsid Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp </dev/null >"$KARUVEL_WINE_DIR/xvfb.log" 2>&1 &
   echo $! > "$KARUVEL_WINE_DIR/xvfb.pid"
   exec 3>&-
   for _ in $(seq 100); do
@@ -124,4 +127,48 @@ fi
 
 # The persistent server; later wine processes attach to it.
 wineserver -p </dev/null >/dev/null 2>&1
+
+# 96 DPI and the font smoothing of a new Wine 8 prefix (on, greyscale, gamma 0, RGB), which the
+# guide's pictures were taken with, set at every start: a test that changed them and died before
+# putting them back must not change what later sessions draw. Wine takes the user's LogPixels, else
+# the machine's, else 96; both are set so that removing the user's value changes nothing.
+# package_check.sh imports this file again right before it takes the pictures.
+dpi=96
+cat > "$KARUVEL_WINE_DIR/desktop.reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+"LogPixels"=dword:$(printf %08x $dpi)
+"FontSmoothing"="2"
+"FontSmoothingType"=dword:00000001
+"FontSmoothingGamma"=dword:00000000
+"FontSmoothingOrientation"=dword:00000001
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]
+"LogPixels"=dword:$(printf %08x $dpi)
+REG
+# The first Wine process starts Wine's helper processes, which live as long as the server and
+# keep its output open: a caller waiting on that output (CTest) would wait forever. So to a file.
+desktop=$(winepath -w "$KARUVEL_WINE_DIR/desktop.reg" 2>"$steplog") || fail $? winepath "$steplog"
+wine regedit /S "$desktop" </dev/null >"$steplog" 2>&1 || fail $? regedit "$steplog"
+
+# What draws in this session, as "key: value" lines: Wine, the Debian packages of Wine and of the
+# fonts and FreeType it draws with, the screen, the prefix (its kind and a digest of its settings
+# and font files) and the settings above as the prefix now holds them. The picture test compares it
+# with the record kept beside the references.
+wine reg query 'HKCU\Control Panel\Desktop' </dev/null >"$steplog" 2>&1 || fail $? "reg query" "$steplog"
+# The loader and the FreeType it draws with are the machine's own for win64, i386 ones for win32.
+loader=wine32 libs=i386
+if [ "$KARUVEL_WINE_ARCH" = win64 ]; then loader=wine64 libs=$(dpkg --print-architecture 2>/dev/null || true); fi
+{
+  echo "wine --version: $(wine --version 2>&1)"
+  for p in wine $loader:$libs libfreetype6:$libs fonts-ipafont-gothic fonts-liberation fonts-roboto-unhinted fonts-wine; do
+    echo "${p%:*}: $(dpkg-query -W -f='${Version}' "$p" 2>/dev/null || echo not installed)"
+  done
+  if [ -n "${KARUVEL_WINE_DISPLAY:-}" ]; then echo "screen: the display $KARUVEL_WINE_DISPLAY"; else echo "screen: Xvfb $screen"; fi
+  echo "prefix: $ready"
+  tr -d '\r' < "$steplog" | while read -r name _ value; do
+    case "$name" in LogPixels|FontSmoothing*) echo "$name: $((value))" ;; esac
+  done
+} > "$KARUVEL_WINE_DIR/made-with.txt"
 echo "wine session: $KARUVEL_WINE_ARCH prefix $WINEPREFIX, display $DISPLAY"

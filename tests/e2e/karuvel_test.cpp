@@ -128,13 +128,15 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
 }
 
 TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
-  UniqueKey desktop;  // read by Karuvel when it starts; the test program keeps its own DPI
-  const DWORD dpi = 120;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            desktop.Put(), nullptr), 0);
-  RegSetValueExW(desktop.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  // LogPixels, read by Karuvel when it starts (the test program keeps its own DPI): 120 until the
+  // window is up, then the session's 96 again, also when the test ends sooner.
+  struct Dpi {
+    static void Set(DWORD d) { RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &d, sizeof d); }
+    ~Dpi() { Set(96); }
+  } restore;
+  Dpi::Set(120);
   HWND window = karuvel_.emplace().WaitReady(3);
-  RegDeleteValueW(desktop.Get(), L"LogPixels");
+  Dpi::Set(96);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 520244);  // 2925 twips: 243.75 pixels
   EXPECT_EQ(Placement(C(kCmd詳細)), (std::vector<LONG>{15, 20, 71, 26}));  // 855 by 315 twips
