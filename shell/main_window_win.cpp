@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include "common/dpi.h"
+#include "common/late_bound_win.h"
 #include "shell/control_ids.h"
 #include "shell/handlers.h"
 #include "shell/window_classes_win.h"
@@ -88,6 +89,14 @@ const ControlLayout& LayoutOf(int id) {
   return kLayout[0];  // every id asked for is in the table
 }
 
+// Where a control stands in its container at `dpi`, in pixels; a drop-down's height takes in its
+// open list.
+RECT PlaceOf(const ControlLayout& c, int dpi) {
+  const int left = TwipsToPixels(c.left, dpi), top = TwipsToPixels(c.top, dpi);
+  const int height = c.kind == Kind::DropDown ? c.height + kDropDownListTwips : c.height;
+  return {left, top, left + TwipsToPixels(c.width, dpi), top + TwipsToPixels(height, dpi)};
+}
+
 int IdOf(List list) { return list == List::Target ? kCbo切替対象 : kCbo切替スクリプト; }
 int IdOf(TextBox box) { return box == TextBox::Reply ? kReplyBox : kRequestBox; }
 int IdOf(Button button) {
@@ -165,18 +174,32 @@ MainWindow::~MainWindow() {
 
 int MainWindow::Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
-DWORD MainWindow::Load(HINSTANCE instance) {
-  dpi_ = GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY);
-  if (dpi_ <= 0) dpi_ = 96;
+void MainWindow::MakeFonts() {
+  fonts_[static_cast<int>(Face::Main)] = MakeFont({L"ＭＳ ゴシック", L"MS Gothic"}, 90, FW_NORMAL, SHIFTJIS_CHARSET,
+                                                  FIXED_PITCH | FF_MODERN, dpi_);
+  fonts_[static_cast<int>(Face::Version)] = MakeFont({L"Arial Black", L"Arial", L"Tahoma"}, 98, FW_BLACK,
+                                                     ANSI_CHARSET, VARIABLE_PITCH | FF_SWISS, dpi_);
+  fonts_[static_cast<int>(Face::Title)] = MakeFont({L"Arial Black", L"Arial", L"Tahoma"}, 120, FW_BLACK,
+                                                   ANSI_CHARSET, VARIABLE_PITCH | FF_SWISS, dpi_);
+}
 
+// Every control gets the fonts and the place of the layout at dpi_; the old fonts go once no control
+// holds them.
+void MainWindow::PlaceControls() {
+  const std::array<UniqueGdiObject, 3> old = std::move(fonts_);
+  MakeFonts();
+  for (const ControlLayout& c : kLayout) {
+    const RECT at = PlaceOf(c, dpi_);
+    SendMessageW(Control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(c.face)].Get()), FALSE);
+    SetWindowPos(Control(c.id), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+DWORD MainWindow::Load(HINSTANCE instance) {
+  dpi_ = WindowDpi(nullptr);  // the screen's, until the window is on its monitor
   background_.Reset(CreateSolidBrush(kWindowBackground));
   shapeFill_.Reset(CreateSolidBrush(kShapeFill));
-  mainFont_ = MakeFont({L"ＭＳ ゴシック", L"MS Gothic"}, 90, FW_NORMAL, SHIFTJIS_CHARSET,
-                       FIXED_PITCH | FF_MODERN, dpi_);
-  versionFont_ = MakeFont({L"Arial Black", L"Arial", L"Tahoma"}, 98, FW_BLACK, ANSI_CHARSET,
-                          VARIABLE_PITCH | FF_SWISS, dpi_);
-  titleFont_ = MakeFont({L"Arial Black", L"Arial", L"Tahoma"}, 120, FW_BLACK, ANSI_CHARSET,
-                        VARIABLE_PITCH | FF_SWISS, dpi_);
   const HBRUSH background = static_cast<HBRUSH>(background_.Get());
   if (const DWORD error = RegisterMainClass(instance, background, WindowProc)) return error;
   if (const DWORD error = RegisterControlClasses(instance, background)) {
@@ -196,13 +219,20 @@ DWORD MainWindow::Load(HINSTANCE instance) {
                           nullptr, instance, this);
   if (!hwnd_) return GetLastError();
   heightTwips_ = kCollapsedHeightTwips;
+  // The monitor the window came up on can have another DPI than the screen's it was sized at.
+  if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, 0, 0, Px(kOuterWidthTwips), Px(kCollapsedHeightTwips),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  heightPixels_ = Px(heightTwips_);
+  MakeFonts();
 
   for (const ControlLayout& c : kLayout) {
     HWND parent = c.parent ? Control(c.parent) : hwnd_;
     const wchar_t* cls = L"";
     DWORD styles = WS_CHILD | WS_VISIBLE;
     DWORD exStyles = 0;
-    int height = Px(c.height);
     switch (c.kind) {
       case Kind::Frame:
         cls = kFrameClass;
@@ -215,7 +245,6 @@ DWORD MainWindow::Load(HINSTANCE instance) {
       case Kind::DropDown:
         cls = L"COMBOBOX";
         styles |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-        height = Px(c.height + kDropDownListTwips);
         break;
       case Kind::TextBox:
         cls = L"EDIT";
@@ -231,15 +260,13 @@ DWORD MainWindow::Load(HINSTANCE instance) {
         styles |= SS_LEFT | SS_NOPREFIX;
         break;
     }
-    HWND control = CreateWindowExW(exStyles, cls, c.caption, styles, Px(c.left), Px(c.top),
-                                   Px(c.width), height, parent,
+    const RECT at = PlaceOf(c, dpi_);
+    HWND control = CreateWindowExW(exStyles, cls, c.caption, styles, at.left, at.top, at.right - at.left,
+                                   at.bottom - at.top, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     if (!control) return GetLastError();
     controls_[c.id - kFirstId] = control;
-    HGDIOBJ font = c.face == Face::Title     ? titleFont_.Get()
-                   : c.face == Face::Version ? versionFont_.Get()
-                                             : mainFont_.Get();
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(c.face)].Get()), FALSE);
     if (c.kind == Kind::Label) SetWindowLongPtrW(control, kColourSlot, static_cast<LONG_PTR>(c.colour));
   }
   for (const auto& b : kBehaviours)
@@ -312,12 +339,13 @@ int MainWindow::OuterHeightTwips() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
   const int pixels = r.bottom - r.top;
-  if (heightTwips_ > 0 && pixels == Px(heightTwips_)) return heightTwips_;
+  if (heightTwips_ > 0 && pixels == heightPixels_) return heightTwips_;
   return PixelsToTwips(pixels, dpi_);
 }
 
 void MainWindow::SetOuterHeightTwips(int twips) {
   heightTwips_ = twips;
+  heightPixels_ = Px(twips);
   RECT r;
   GetWindowRect(hwnd_, &r);
   if (r.bottom - r.top == Px(twips)) return;
@@ -437,6 +465,19 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(background_.Get());
       }
       break;
+    }
+    case kDpiQuery:
+      return dpi_;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another DPI, or its DPI changed: the fonts and places of that DPI, and
+      // the rectangle Windows suggests for it.
+      dpi_ = HIWORD(wParam);
+      PlaceControls();
+      const RECT& to = *reinterpret_cast<const RECT*>(lParam);
+      heightPixels_ = to.bottom - to.top;
+      SetWindowPos(hwnd_, nullptr, to.left, to.top, to.right - to.left, heightPixels_, SWP_NOZORDER | SWP_NOACTIVATE);
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      return 0;
     }
     case WM_SETCURSOR:
       if (busy_) {

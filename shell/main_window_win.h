@@ -1,5 +1,6 @@
-// MainWindow, Karuvel's only window, on raw Win32: the layout in twips converted with the screen's
-// DPI, the MainView the handlers work on, and the dispatch of control notifications and drops.
+// MainWindow, Karuvel's only window, on raw Win32: the layout in twips converted with the DPI of
+// the monitor the window is on, the MainView the handlers work on, and the dispatch of control
+// notifications and drops.
 #pragma once
 
 #include <windows.h>
@@ -67,11 +68,16 @@ class MainWindow : public MainView {
   void RunQueuedDrop();
   void PaintBackground(HDC dc) const;
   int Px(int twips) const;
+  void MakeFonts();
+  void PlaceControls();
 
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
   int dpi_ = 96;
-  int heightTwips_ = 0;  // the last height set, so reading it back is exact at any DPI
+  // The last height set and the pixels it was set as (Windows' own after a change of DPI), so that
+  // reading it back is exact at any DPI.
+  int heightTwips_ = 0;
+  int heightPixels_ = 0;
   bool busy_ = false;
   HWND focus_ = nullptr;  // the control to give the focus back to on activation
   HWND focusBeforeBusy_ = nullptr;  // the button that had the focus when it was disabled
@@ -82,7 +88,8 @@ class MainWindow : public MainView {
   std::deque<DropData> drops_;  // dropped, not yet handled; shared with the drop thread
   std::array<HWND, 32> controls_{};
   AccessibilityLibrary accessibility_;
-  UniqueGdiObject mainFont_, versionFont_, titleFont_, background_, shapeFill_;
+  std::array<UniqueGdiObject, 3> fonts_;  // by Face: main, version, title
+  UniqueGdiObject background_, shapeFill_;
 };
 
 // Runs the window's messages until the process ends, with keyboard navigation between controls.

@@ -69,10 +69,11 @@ void PaintFrame(HWND hwnd, HDC dc) {
   DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
   if (length > 0) {
     constexpr int kCaptionIndentTwips = 105;
+    const int dpi = static_cast<int>(SendMessageW(GetParent(hwnd), kDpiQuery, 0, 0));
     SetBkColor(dc, kWindowBackground);
     SetBkMode(dc, OPAQUE);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    TextOutW(dc, TwipsToPixels(kCaptionIndentTwips, GetDeviceCaps(dc, LOGPIXELSX)), 0, caption, length);
+    TextOutW(dc, TwipsToPixels(kCaptionIndentTwips, dpi), 0, caption, length);
   }
   SelectObject(dc, old);
 }

@@ -12,6 +12,10 @@ constexpr wchar_t kLabelClass[] = L"KaruvelLabel";
 // The window's background, beneath the frames and labels too.
 constexpr COLORREF kWindowBackground = RGB(224, 224, 224);
 
+// Sent by a frame to its container: the DPI the window's layout is at, which the caption's indent
+// follows.
+constexpr UINT kDpiQuery = WM_APP + 0x40;
+
 // Window-extra slots: both classes keep their font; labels also keep their text colour.
 constexpr int kFontSlot = 0;
 constexpr int kColourSlot = sizeof(LONG_PTR);

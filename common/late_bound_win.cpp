@@ -1,0 +1,29 @@
+#include "common/late_bound_win.h"
+
+#include "common/owners_win.h"
+
+namespace karuvel {
+
+namespace {
+
+using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+
+// The function `name` of a system DLL the program has loaded; null where this Windows has none.
+template <typename Call>
+Call Find(const wchar_t* module, const char* name) {
+  const HMODULE loaded = GetModuleHandleW(module);
+  if (!loaded) return nullptr;
+  // Through a function type without parameters, which compilers take from any function pointer.
+  return reinterpret_cast<Call>(reinterpret_cast<void (*)(void)>(GetProcAddress(loaded, name)));
+}
+
+}  // namespace
+
+int WindowDpi(HWND window) {
+  const auto getDpiForWindow = Find<GetDpiForWindowCall>(L"user32.dll", "GetDpiForWindow");
+  int dpi = window && getDpiForWindow ? static_cast<int>(getDpiForWindow(window)) : 0;
+  if (dpi <= 0) dpi = GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace karuvel

@@ -1,0 +1,13 @@
+// Calls of newer Windows that Windows 7 and 8.1 lack, looked up by name when they are made: the one
+// place that asks the system's DLLs for a function, and what each call does where it is missing.
+#pragma once
+
+#include <windows.h>
+
+namespace karuvel {
+
+// The DPI `window` is drawn at: that of the monitor it is on (GetDpiForWindow, Windows 10 1607 and
+// later); the screen's (LOGPIXELSY) where the call is missing or has no window to answer for.
+int WindowDpi(HWND window);
+
+}  // namespace karuvel
