@@ -161,6 +161,15 @@ DWORD RegisterMainClass(HINSTANCE instance, HBRUSH background, WNDPROC proc) {
 
 }  // namespace
 
+bool SystemHighContrast() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+MainWindow::MainWindow(std::function<bool()> highContrast) : highContrastQuery_(std::move(highContrast)) {}
+
 MainWindow::~MainWindow() {
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -196,9 +205,28 @@ void MainWindow::PlaceControls() {
   }
 }
 
+COLORREF MainWindow::Colour(int systemColour, COLORREF designed) const {
+  return highContrast_ ? GetSysColor(systemColour) : designed;
+}
+
+// Asks again for high contrast, makes the brushes of the colours that follow and paints everything
+// anew. The window's class and the frames', which hold the background brush, take the new one
+// before the old goes.
+void MainWindow::UpdateColours() {
+  highContrast_ = highContrastQuery_ && highContrastQuery_();
+  UniqueGdiObject background(CreateSolidBrush(Colour(COLOR_BTNFACE, kWindowBackground)));
+  boxFill_.Reset(CreateSolidBrush(Colour(COLOR_WINDOW, kWindowBackground)));
+  if (hwnd_) {
+    SetClassLongPtrW(hwnd_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background.Get()));
+    SetClassLongPtrW(Control(kFraパネル), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background.Get()));
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+  background_ = std::move(background);
+}
+
 DWORD MainWindow::Load(HINSTANCE instance) {
   dpi_ = WindowDpi(nullptr);  // the screen's, until the window is on its monitor
-  background_.Reset(CreateSolidBrush(kWindowBackground));
+  UpdateColours();
   shapeFill_.Reset(CreateSolidBrush(kShapeFill));
   const HBRUSH background = static_cast<HBRUSH>(background_.Get());
   if (const DWORD error = RegisterMainClass(instance, background, WindowProc)) return error;
@@ -267,7 +295,6 @@ DWORD MainWindow::Load(HINSTANCE instance) {
     if (!control) return GetLastError();
     controls_[c.id - kFirstId] = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(c.face)].Get()), FALSE);
-    if (c.kind == Kind::Label) SetWindowLongPtrW(control, kColourSlot, static_cast<LONG_PTR>(c.colour));
   }
   for (const auto& b : kBehaviours)
     if (!AddControlBehaviour(Control(b.id), b.behaviour, accessibility_)) return GetLastError();
@@ -364,7 +391,8 @@ void MainWindow::PaintBackground(HDC dc) const {
   RECT r;
   GetClientRect(hwnd_, &r);
   FillRect(dc, &r, static_cast<HBRUSH>(background_.Get()));
-  // The bar beneath the title, drawn here so the title labels stand on it.
+  // The bar beneath the title, drawn here so the title labels stand on it; high contrast leaves it out.
+  if (highContrast_) return;
   const ControlLayout& s = LayoutOf(kTitleBar);
   const RECT bar{Px(s.left), Px(s.top), Px(s.left + s.width), Px(s.top + s.height)};
   FillRect(dc, &bar, static_cast<HBRUSH>(shapeFill_.Get()));
@@ -451,18 +479,25 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN: {
+      // Asked by the controls, and by the labels and frames as they paint.
       const HWND control = reinterpret_cast<HWND>(lParam);
       HDC dc = reinterpret_cast<HDC>(wParam);
-      if (control == Control(kNoteListName) || control == Control(kScriptListName)) {
-        // Text only: the list beside the name is never painted over.
+      const int id = GetDlgCtrlID(control);
+      if (Control(id) != control) break;
+      const ControlLayout& c = LayoutOf(id);
+      if (c.kind == Kind::Label || c.kind == Kind::ListName) {
+        // Text only: what lies beneath, the list beside a name or the bar, is never painted over.
+        // High contrast leaves out the title's shadow (no brush), as it leaves out the bar.
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, LayoutOf(GetDlgCtrlID(control)).colour);
-        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        SetTextColor(dc, Colour(COLOR_BTNTEXT, c.colour));
+        return highContrast_ && id == kTitleShadow ? 0 : reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
       }
-      if (control == Control(kReplyBox) || control == Control(kRequestBox) || message == WM_CTLCOLORBTN) {
-        SetBkColor(dc, kWindowBackground);
-        SetTextColor(dc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-        return reinterpret_cast<LRESULT>(background_.Get());
+      if (c.kind == Kind::TextBox || c.kind == Kind::Frame || message == WM_CTLCOLORBTN) {
+        const bool box = c.kind == Kind::TextBox;
+        SetBkColor(dc, box ? Colour(COLOR_WINDOW, kWindowBackground) : Colour(COLOR_BTNFACE, kWindowBackground));
+        const COLORREF text = box ? GetSysColor(COLOR_WINDOWTEXT) : Colour(COLOR_BTNTEXT, GetSysColor(COLOR_WINDOWTEXT));
+        SetTextColor(dc, IsWindowEnabled(control) ? text : GetSysColor(COLOR_GRAYTEXT));
+        return reinterpret_cast<LRESULT>((box ? boxFill_ : background_).Get());
       }
       break;
     }
@@ -479,6 +514,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
       return 0;
     }
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      UpdateColours();
+      return 0;
     case WM_SETCURSOR:
       if (busy_) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -1,6 +1,6 @@
 // MainWindow, Karuvel's only window, on raw Win32: the layout in twips converted with the DPI of
-// the monitor the window is on, the MainView the handlers work on, and the dispatch of control
-// notifications and drops.
+// the monitor the window is on, its colours (the system's under high contrast), the MainView the
+// handlers work on, and the dispatch of control notifications and drops.
 #pragma once
 
 #include <windows.h>
@@ -25,9 +25,14 @@ struct WindowActions {
   std::function<void(const DropData&)> drop;    // files dropped anywhere on the window
 };
 
+// Whether the user has turned high contrast on (SPI_GETHIGHCONTRAST).
+bool SystemHighContrast();
+
 class MainWindow : public MainView {
  public:
-  MainWindow() = default;
+  // `highContrast` tells whether the window is to draw in the system's colours; it is asked when the
+  // window is made and again whenever the system's settings, colours or theme change.
+  explicit MainWindow(std::function<bool()> highContrast = SystemHighContrast);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
   ~MainWindow() override;
@@ -70,9 +75,13 @@ class MainWindow : public MainView {
   int Px(int twips) const;
   void MakeFonts();
   void PlaceControls();
+  void UpdateColours();
+  COLORREF Colour(int systemColour, COLORREF designed) const;
 
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
+  std::function<bool()> highContrastQuery_;
+  bool highContrast_ = false;
   int dpi_ = 96;
   // The last height set and the pixels it was set as (Windows' own after a change of DPI), so that
   // reading it back is exact at any DPI.
@@ -89,7 +98,7 @@ class MainWindow : public MainView {
   std::array<HWND, 32> controls_{};
   AccessibilityLibrary accessibility_;
   std::array<UniqueGdiObject, 3> fonts_;  // by Face: main, version, title
-  UniqueGdiObject background_, shapeFill_;
+  UniqueGdiObject background_, boxFill_, shapeFill_;
 };
 
 // Runs the window's messages until the process ends, with keyboard navigation between controls.

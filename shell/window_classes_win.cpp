@@ -16,6 +16,12 @@ RECT RectInParent(HWND hwnd) {
 
 HFONT FontOf(HWND hwnd) { return reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, kFontSlot)); }
 
+// The container's colours for `hwnd` set in `dc`, and its brush.
+HBRUSH AskColours(HWND hwnd, HDC dc) {
+  return reinterpret_cast<HBRUSH>(
+      SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+}
+
 // The container paints what lies beneath before its children paint, so labels never erase.
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -39,10 +45,9 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       HDC dc = BeginPaint(hwnd, &ps);
       wchar_t text[256];
       const int length = GetWindowTextW(hwnd, text, 256);
-      if (length > 0) {
+      if (length > 0 && AskColours(hwnd, dc)) {
         HGDIOBJ old = SelectObject(dc, FontOf(hwnd));
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, static_cast<COLORREF>(GetWindowLongPtrW(hwnd, kColourSlot)));
         RECT r;
         GetClientRect(hwnd, &r);
         DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
@@ -58,7 +63,7 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 void PaintFrame(HWND hwnd, HDC dc) {
   RECT r;
   GetClientRect(hwnd, &r);
-  FillRect(dc, &r, reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND)));
+  FillRect(dc, &r, AskColours(hwnd, dc));
   wchar_t caption[64];
   const int length = GetWindowTextW(hwnd, caption, 64);
   HGDIOBJ old = SelectObject(dc, FontOf(hwnd));
@@ -70,9 +75,7 @@ void PaintFrame(HWND hwnd, HDC dc) {
   if (length > 0) {
     constexpr int kCaptionIndentTwips = 105;
     const int dpi = static_cast<int>(SendMessageW(GetParent(hwnd), kDpiQuery, 0, 0));
-    SetBkColor(dc, kWindowBackground);
     SetBkMode(dc, OPAQUE);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     TextOutW(dc, TwipsToPixels(kCaptionIndentTwips, dpi), 0, caption, length);
   }
   SelectObject(dc, old);
@@ -115,7 +118,7 @@ DWORD RegisterControlClasses(HINSTANCE instance, HBRUSH background) {
   WNDCLASSEXW frame{};
   frame.cbSize = sizeof frame;
   frame.lpfnWndProc = FrameProc;
-  frame.cbWndExtra = kFrameExtraBytes;
+  frame.cbWndExtra = kExtraBytes;
   frame.hInstance = instance;
   frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   frame.hbrBackground = background;
@@ -124,7 +127,6 @@ DWORD RegisterControlClasses(HINSTANCE instance, HBRUSH background) {
 
   WNDCLASSEXW label = frame;
   label.lpfnWndProc = LabelProc;
-  label.cbWndExtra = kLabelExtraBytes;
   label.hbrBackground = nullptr;
   label.lpszClassName = kLabelClass;
   if (!RegisterClassExW(&label)) return GetLastError();

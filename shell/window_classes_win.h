@@ -1,5 +1,7 @@
 // The window's own control classes: frames that contain controls and draw a group border with a
-// caption, and labels that draw only their text, so what lies beneath shows through.
+// caption, and labels that draw only their text, so what lies beneath shows through. Both ask their
+// container for their colours with WM_CTLCOLORSTATIC as they paint, as the system's statics do; a
+// label whose container answers no brush draws nothing.
 #pragma once
 
 #include <windows.h>
@@ -16,11 +18,9 @@ constexpr COLORREF kWindowBackground = RGB(224, 224, 224);
 // follows.
 constexpr UINT kDpiQuery = WM_APP + 0x40;
 
-// Window-extra slots: both classes keep their font; labels also keep their text colour.
+// Window-extra slot: both classes keep their font.
 constexpr int kFontSlot = 0;
-constexpr int kColourSlot = sizeof(LONG_PTR);
-constexpr int kFrameExtraBytes = sizeof(LONG_PTR);
-constexpr int kLabelExtraBytes = 2 * sizeof(LONG_PTR);
+constexpr int kExtraBytes = sizeof(LONG_PTR);
 
 // Registers both classes with `background` as the frames' brush; the error code when the system
 // refuses, 0 when done.
