@@ -9,6 +9,7 @@
 #include "shell/control_ids.h"
 #include "standins/zmemo_host/demo_layout.h"
 #include "tests/expected_messages.h"
+#include "tests/layout_rows.h"
 
 namespace karuvel::e2e {
 namespace {
@@ -16,14 +17,6 @@ namespace {
 using namespace ids;
 using namespace zmemo_demo;
 using Entries = std::vector<std::wstring>;
-
-// A control's left, top, width and height in its container, in pixels.
-std::vector<LONG> Placement(HWND control) {
-  RECT r{};
-  GetWindowRect(control, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
 
 // Paths with Shift-JIS trail bytes 0x5C ("ソ", "表") must survive the ANSI edge.
 const std::wstring kScriptA = L"C:\\ソフト\\表示.ugu", kScriptB = L"C:\\S\\b.psn", kScriptC = L"C:\\S\\c.ugu";
@@ -81,28 +74,12 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
   const auto focus = [&] { return FocusOf(window); };
   EXPECT_EQ(focus(), C(kCbo切替対象));
 
-  // The layout in twips, 15 to the pixel at 96 DPI (height 0: the control sizes itself), in tab order,
-  // and each control's text at start-up (a list's is its chosen entry).
-  const struct {
-    int id, container, left, top, width, height;
-    const wchar_t* caption;
-  } layout[] = {
-      {kDetailsFrame, 0, 1620, 1800, 1275, 675, L""}, {kCmd詳細, kDetailsFrame, 180, 240, 855, 315, L"詳細"},
-      {kLoadButtonsFrame, 0, 2940, 1800, 3015, 675, L""}, {kCmd終了, kLoadButtonsFrame, 1980, 240, 855, 315, L"終了"},
-      {kCmd切替, kLoadButtonsFrame, 180, 240, 855, 315, L"切替"}, {kCmd再読み込み, kLoadButtonsFrame, 1080, 240, 855, 315, L"再読込"},
-      {kFraパネル, 0, 180, 600, 5775, 1215, L"切替対象"}, {kCbo切替スクリプト, kFraパネル, 1080, 720, 4515, 0, kScriptA.c_str()},
-      {kCbo切替対象, kFraパネル, 1080, 360, 4515, 0, L"ETAG-3"}, {kNoteListName, kFraパネル, 120, 420, 975, 195, L"付箋"},
-      {kScriptListName, kFraパネル, 120, 780, 1695, 195, L"スクリプト"}, {kReplyFrame, 0, 180, 3900, 5775, 1275, L"受信文字列"},
-      {kReplyBox, kReplyFrame, 180, 300, 5415, 855, L""}, {kRequestFrame, 0, 180, 2580, 5775, 1275, L"送信文字列"},
-      {kRequestBox, kRequestFrame, 180, 300, 5415, 855, L""}, {kLblVersion, 0, 4620, 240, 1155, 255, L"Ver.0.15"},
-      {kTitle, 0, 3180, 120, 1755, 315, L"Karuvel"}, {kTitleShadow, 0, 3240, 120, 1755, 315, L"Karuvel"},
-      {kTitleBar, 0, 180, 360, 5715, 135, L""}};
-  for (const auto& p : layout) {
+  // The layout at 96 DPI, and each control's text at start-up (a list's is its chosen entry).
+  const std::map<int, std::wstring> texts = {{kCbo切替スクリプト, kScriptA}, {kCbo切替対象, L"ETAG-3"}, {kLblVersion, L"Ver.0.15"}};
+  for (const layout_rows::Row& p : layout_rows::kRows) {
     ASSERT_EQ(GetParent(C(p.id)), p.container ? C(p.container) : window) << p.id;
-    std::vector<LONG> placed = Placement(C(p.id));
-    placed[3] *= p.height ? 1 : 0;
-    EXPECT_EQ(placed, (std::vector<LONG>{p.left / 15, p.top / 15, p.width / 15, p.height / 15})) << p.id;
-    EXPECT_EQ(ReadText(C(p.id)), p.caption) << p.id;
+    EXPECT_EQ(layout_rows::Placement(C(p.id), p), layout_rows::InPixels(p, 96)) << p.id;
+    EXPECT_EQ(ReadText(C(p.id)), p.caption ? p.caption : texts.at(p.id)) << p.id;
   }
   EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 416195);
 
@@ -139,7 +116,7 @@ TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
   Dpi::Set(96);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 520244);  // 2925 twips: 243.75 pixels
-  EXPECT_EQ(Placement(C(kCmd詳細)), (std::vector<LONG>{15, 20, 71, 26}));  // 855 by 315 twips
+  for (const layout_rows::Row& p : layout_rows::kRows) EXPECT_EQ(layout_rows::Placement(C(p.id), p), layout_rows::InPixels(p, 120)) << p.id;
   // The view still toggles both ways though neither height is a whole number of pixels; both boxes
   // are enabled in the expanded view only.
   for (const auto& [height, on] : {std::pair{474, true}, {244, false}}) {  // 5685 twips: 473.75 pixels
