@@ -90,6 +90,12 @@ resources=$("$tool-windres" -i "$exe" -O rc) || resources=
 major=${version%%.*} minor=${version#*.}
 grep -q "^ FILEVERSION $major, $minor, 0, 0$" <<<"$resources" || fail "karuvel.exe's file version is not $version"
 grep -q "VALUE \"ProductVersion\", \"$version\"" <<<"$resources" || fail "karuvel.exe's product version is not $version"
+# The version's text too, and in the manifest the DPI asked for (the monitor's on Windows 10 and 11,
+# the system's before) and common controls 6.
+for part in "VALUE \"FileVersion\", \"$version\"" '>PerMonitorV2</dpiAwareness>' '>true</dpiAware>' \
+            'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""'; do
+  grep -qF -- "$part" <<<"$resources" || fail "karuvel.exe's resources lack $part"
+done
 # The program and its common controls both of the processor whose machine the header holds:
 # Windows refuses a mix.
 archs=$(grep -o 'processorArchitecture=""[a-z0-9*]*""' <<<"$resources" | sort | uniq -c | tr -s ' ' || true)

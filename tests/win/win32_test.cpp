@@ -1,6 +1,6 @@
 // Karuvel's Windows halves against the real thing under Wine: the system's code page 932, trees in
 // the temp folder (letter case, hidden files, wildcards, locks), the registry, named mutexes held by
-// other processes, a real window, and the resources of the karuvel.exe that was built.
+// other processes, and a real window.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -183,29 +183,6 @@ TEST(Window, ReadersHearTheTextBoxesByNameTheFramesAsGroupsAndNotTheTitle) {
     SysFreeString(name);
     object->Release();
   }
-}
-
-TEST(Program, KaruvelExeCarriesItsVersionAndManifest) {
-  const std::wstring exe = e2e::BuildDir() + L"karuvel.exe";
-  std::string info(GetFileVersionInfoSizeW(exe.c_str(), nullptr), '\0');
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  wchar_t* text = nullptr;
-  UINT size = 0;
-  ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, info.size(), &info[0]) &&
-              VerQueryValueW(&info[0], L"\\", reinterpret_cast<void**>(&fixed), &size) &&
-              VerQueryValueW(&info[0], L"\\StringFileInfo\\041104B0\\FileVersion", reinterpret_cast<void**>(&text), &size));
-  // Both carry the project's "major.minor".
-  EXPECT_EQ(std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-                L"." + std::to_wstring(fixed->dwFileVersionLS) + L" " + text,
-            KARUVEL_PROJECT_VERSION L".0 " KARUVEL_PROJECT_VERSION);
-  const UniqueModule module(LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-  const HRSRC found = FindResourceW(module.Get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
-  ASSERT_NE(found, nullptr);
-  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module.Get(), found))),
-                             SizeofResource(module.Get(), found));
-  // Its processor and the Windows it names are the release check's, read from the bytes.
-  for (const char* part : {">PerMonitorV2</dpiAwareness>", ">true</dpiAware>", "\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""})
-    EXPECT_NE(manifest.find(part), std::string::npos) << part;
 }
 
 }  // namespace
