@@ -117,14 +117,6 @@ TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 520244);  // 2925 twips: 243.75 pixels
   for (const layout_rows::Row& p : layout_rows::kRows) EXPECT_EQ(layout_rows::Placement(C(p.id), p), layout_rows::InPixels(p, 120)) << p.id;
-  // The view still toggles both ways though neither height is a whole number of pixels; both boxes
-  // are enabled in the expanded view only.
-  for (const auto& [height, on] : {std::pair{474, true}, {244, false}}) {  // 5685 twips: 473.75 pixels
-    Click(C(kCmd詳細));
-    EXPECT_TRUE(WaitUntil([&, height = height, on = on] {
-      return OuterSize(window).cy == height && !IsWindowEnabled(C(kReplyBox)) == !on && !IsWindowEnabled(C(kRequestBox)) == !on;
-    })) << on;
-  }
 }
 
 // WM_CLOSE ends every scenario below.

@@ -1,6 +1,6 @@
 // Karuvel's Windows halves against the real thing under Wine: the system's code page 932, trees in
 // the temp folder (letter case, hidden files, wildcards, locks), the registry, named mutexes held by
-// other processes, and a real window.
+// other processes, and a real window: at every DPI, under high contrast, as a screen reader hears it.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -19,9 +19,12 @@
 #include "settings/memo_ini.h"
 #include "settings/reg.h"
 #include "shell/control_ids.h"
-#include "shell/main_window_win.h"
+#include "shell/handlers.h"
+#include "shell/main_win.h"
 #include "shell/running_marks.h"
+#include "standins/demo_shots/screenshot_win.h"
 #include "tests/e2e/karuvel_driver.h"
+#include "tests/layout_rows.h"
 
 namespace karuvel {
 namespace {
@@ -139,9 +142,26 @@ TEST(Mutexes, CountOnlyWhileHeld) {
   EXPECT_FALSE(lnghMutex || e2e::MutexExists("TKaruvelWndMutex"));
 }
 
-TEST(Window, ASecondFailsWithTheSystemsReasonAndTwipsArePixelsAsMulDivRoundsThem) {
-  MainWindow first, second;
-  ASSERT_EQ(first.Load(GetModuleHandleW(nullptr)), 0u);
+// A dark high-contrast scheme for the session, as Windows' "High Contrast Black"; the old colours
+// come back when it goes.
+struct DarkScheme {
+  static constexpr int kElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_3DHILIGHT, COLOR_3DLIGHT,
+                                      COLOR_3DSHADOW, COLOR_3DDKSHADOW, COLOR_GRAYTEXT, COLOR_ACTIVECAPTION, COLOR_CAPTIONTEXT};
+  static constexpr COLORREF kColours[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255),
+                                          RGB(192, 192, 192), RGB(128, 128, 128), RGB(255, 255, 255), RGB(63, 242, 63), RGB(128, 0, 128), RGB(255, 255, 255)};
+  COLORREF old[std::size(kElements)];
+  DarkScheme() { std::transform(kElements, std::end(kElements), old, GetSysColor), SetSysColors(std::size(old), kElements, kColours); }
+  ~DarkScheme() { SetSysColors(std::size(old), kElements, old); }
+};
+
+// The window is made in this process: WM_DPICHANGED carries a pointer to its rectangle, so it is sent
+// from here, and as Wine gives every monitor one DPI and keeps high contrast off, the window is
+// handed the high-contrast query. The pictures go to the build folder, where window_picture_check
+// compares them.
+TEST(Window, FollowsTheDpiAndHighContrastAndASecondFailsWithTheSystemsReason) {
+  bool highContrast = false;
+  MainWindow window([&] { return highContrast; }), second;
+  ASSERT_EQ(window.Load(GetModuleHandleW(nullptr)), 0u);
   // ERROR_CLASS_ALREADY_EXISTS, with the system's text and its line end cut.
   const Text report = ErrorReportText(second.Load(GetModuleHandleW(nullptr)));
   EXPECT_EQ(report.substr(0, 14), u"ERROR #1410 : ");
@@ -149,6 +169,52 @@ TEST(Window, ASecondFailsWithTheSystemsReasonAndTwipsArePixelsAsMulDivRoundsThem
   for (int dpi : {96, 120, 144, 192})  // every remainder of either sign, halves included
     for (int n = -60; n <= 60; ++n)
       ASSERT_TRUE(TwipsToPixels(n, dpi) == MulDiv(n, dpi, 1440) && PixelsToTwips(n, dpi) == MulDiv(n, 1440, dpi)) << n << " at " << dpi;
+
+  AppState state;
+  WinHostServices host(state.strRootDir);
+  App app{state, window, host};
+  window.Attach(&app, {});
+  window.ListAdd(List::Target, u"付箋8"), window.ListAdd(List::Script, u"C:\\ソフト\\表示.ugu");
+  window.ListSetSelected(List::Target, 0), window.ListSetSelected(List::Script, 0);
+  window.SetText(TextBox::Request, u"LOAD DSCP/1.3\r\nTargetETag: 付箋8"), window.SetText(TextBox::Reply, u"DSCP/1.3 200 OK");
+  window.Show();
+  const HWND hwnd = window.Handle(), details = window.Control(ids::kCmd詳細);
+  // The pictures, and beside them the record of what drew them that the session keeps.
+  const std::wstring pictures = e2e::BuildDir() + L"window-pictures\\";
+  CreateDirectoryW(pictures.c_str(), nullptr);
+  CopyFileW((e2e::BuildDir() + L"wine\\made-with.txt").c_str(), (pictures + L"pictures-made-with.txt").c_str(), FALSE);
+  const auto picture = [&](const wchar_t* name) {  // in front, everything painted
+    SetForegroundWindow(hwnd);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_TRUE(e2e::WaitUntil([&] {
+      for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+      return GetForegroundWindow() == hwnd;
+    }) && e2e::SavePainted(hwnd, pictures + name + L".bmp")) << name;
+  };
+  const RECT start = e2e::RectOf(hwnd);
+  for (const int dpi : {120, 144, 192, 96}) {
+    // At 144 Windows' suggestion is a pixel taller than the twips give, as its scaling of the frame can be.
+    RECT suggested{start.left, start.top, start.left + TwipsToPixels(6240, dpi),
+                   start.top + TwipsToPixels(kCollapsedHeightTwips, dpi) + (dpi == 144)};
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    const RECT now = e2e::RectOf(hwnd);
+    EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
+    for (const layout_rows::Row& row : layout_rows::kRows)
+      EXPECT_EQ(layout_rows::Placement(window.Control(row.id), row), layout_rows::InPixels(row, dpi)) << row.id << " at " << dpi;
+    // 詳細 toggles between the heights the twips give, both boxes on in the expanded view only.
+    for (const auto& [twips, boxesOn] : {std::pair{kExpandedHeightTwips, 2}, {kCollapsedHeightTwips, 0}}) {
+      SendMessageW(details, BM_CLICK, 0, 0);
+      EXPECT_EQ(e2e::OuterSize(hwnd).cy * 10 + IsWindowEnabled(window.Control(ids::kReplyBox)) + IsWindowEnabled(window.Control(ids::kRequestBox)),
+                TwipsToPixels(twips, dpi) * 10 + boxesOn) << dpi;
+      if (boxesOn && dpi == 144) picture(L"karuvel-144dpi");
+    }
+  }
+  const RECT end = e2e::RectOf(hwnd);
+  EXPECT_TRUE(EqualRect(&end, &start));  // back at 96 as it started
+  SendMessageW(details, BM_CLICK, 0, 0);
+  highContrast = true;
+  const DarkScheme scheme;  // its WM_SYSCOLORCHANGE has the window ask again
+  picture(L"karuvel-high-contrast");
 }
 
 // Through Active Accessibility, as a screen reader asks: the text boxes by their frames' captions,
