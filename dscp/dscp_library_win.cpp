@@ -32,15 +32,15 @@ bool IsFullPath(const std::wstring& path) {
   return drive || unc;
 }
 
-// The library in ZMemo's folder, its own imports looked up only beside it and in the system folder.
-HMODULE LoadFromZMemoFolder(const Text& root) {
-  std::wstring path(root.begin(), root.end());
+// The library in the folder `path` names, its own imports looked up only beside it and in the system folder.
+HMODULE LoadFrom(std::wstring path) {
   if (!IsFullPath(path)) return nullptr;
   if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
   path += kLibraryName;
   HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   // Windows 7 without its loader update knows neither flag; there the library's own folder is
-  // searched first for its imports by the altered search order.
+  // searched first for its imports by the altered search order, and start-up has taken the
+  // current folder out of it.
   if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
     module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   return module;
@@ -52,8 +52,8 @@ bool ChcDscpLibrary::Load() {
   if (send_ != nullptr) return true;
   HMODULE module = nullptr;
   const std::wstring dir = ProgramDirectory();
-  if (!dir.empty()) module = LoadLibraryW((dir + kLibraryName).c_str());
-  if (module == nullptr && !zmemoRoot_.empty()) module = LoadFromZMemoFolder(zmemoRoot_);
+  if (!dir.empty()) module = LoadFrom(dir);
+  if (module == nullptr && !zmemoRoot_.empty()) module = LoadFrom(std::wstring(zmemoRoot_.begin(), zmemoRoot_.end()));
   if (module == nullptr) return false;
   module_.Reset(module);
   send_ = reinterpret_cast<SendFn>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, "chc_DSCPSend")));

@@ -25,6 +25,10 @@ class Overlay final : public ComObject<IAccessible, kIidAccessible> {
       AddRef();
       return S_OK;
     }
+    // The children, the window and the identity: readers walk the tree and find windows by them.
+    if (out && (IsEqualIID(riid, IID_IEnumVARIANT) || IsEqualIID(riid, IID_IOleWindow) ||
+                IsEqualIID(riid, IID_IServiceProvider)))
+      return inner_->QueryInterface(riid, out);
     return ComObject::QueryInterface(riid, out);
   }
 
@@ -130,8 +134,8 @@ LRESULT CALLBACK BehaviourProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 AccessibilityLibrary::~AccessibilityLibrary() {
+  if (com_) CoUninitialize();  // first: objects a reader still holds are released into oleacc
   module_.Reset();
-  if (com_) CoUninitialize();
 }
 
 bool AccessibilityLibrary::Load() {

@@ -50,7 +50,8 @@ class AccessibilityLibrary {
   bool com_ = false;  // COM set up on the window's thread for the answers, to be taken down
 };
 
-// Gives `control` its behaviour; `behaviour` and `library` outlive the control.
+// Gives `control` its behaviour; `behaviour` and `library` outlive the control. False when the
+// system refuses: the control then keeps the system's own.
 bool AddControlBehaviour(HWND control, const ControlBehaviour& behaviour, AccessibilityLibrary& library);
 
 }  // namespace karuvel

@@ -61,6 +61,8 @@ void Form_Unload() { EndProgram(); }
 void Cmd終了_Click() { EndProcessNow(); }
 
 void Main(Program& program) {
+  // No library is ever looked for in the current folder, whatever loads it.
+  SetDllDirectoryW(L"");
   // 1. A second instance ends silently: no window, no message, no mutex.
   if (!ClaimFirstInstance(program.instanceMarker)) EndProcessNow();
   // 2. The own mutex, whatever its outcome.

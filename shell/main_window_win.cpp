@@ -297,7 +297,7 @@ DWORD MainWindow::Load(HINSTANCE instance) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(c.face)].Get()), FALSE);
   }
   for (const auto& b : kBehaviours)
-    if (!AddControlBehaviour(Control(b.id), b.behaviour, accessibility_)) return GetLastError();
+    AddControlBehaviour(Control(b.id), b.behaviour, accessibility_);  // without it, the system's own
   return 0;
 }
 
@@ -344,18 +344,29 @@ void MainWindow::SetText(TextBox box, const Text& text) {
 
 void MainWindow::SetTextEnabled(TextBox box, bool enabled) { EnableWindow(Control(IdOf(box)), enabled); }
 
+HWND MainWindow::OwnFocus() const {
+  HWND focus = GetFocus();
+  return focus && IsChild(hwnd_, focus) ? focus : focus_;
+}
+
+void MainWindow::GiveFocus(HWND control) {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus)) SetFocus(control);
+  else focus_ = control;  // the window is not active (a drop from another program): on activation
+}
+
 void MainWindow::SetButtonEnabled(Button button, bool enabled) {
   HWND control = Control(IdOf(button));
-  if (!enabled && GetFocus() == control) {
+  if (!enabled && OwnFocus() == control) {
     // A disabled control loses the focus to nobody: it goes on to the next control that takes it,
     // and comes back when this one is enabled again, unless the user has moved it meanwhile.
     if (!focusBeforeBusy_) focusBeforeBusy_ = control;
-    SetFocus(GetNextDlgTabItem(hwnd_, control, FALSE));
-    focusParked_ = GetFocus();
+    GiveFocus(GetNextDlgTabItem(hwnd_, control, FALSE));
+    focusParked_ = OwnFocus();
   }
   EnableWindow(control, enabled);
   if (enabled && control == focusBeforeBusy_) {
-    if (GetFocus() == focusParked_ || !GetFocus()) SetFocus(control);
+    if (OwnFocus() == focusParked_ || !OwnFocus()) GiveFocus(control);
     focusBeforeBusy_ = focusParked_ = nullptr;
   }
 }

@@ -76,6 +76,9 @@ class MainWindow : public MainView {
   void MakeFonts();
   void PlaceControls();
   void UpdateColours();
+  // The control of this window that has the focus, or gets it back when the window is activated.
+  HWND OwnFocus() const;
+  void GiveFocus(HWND control);
   COLORREF Colour(int systemColour, COLORREF designed) const;
 
   HWND hwnd_ = nullptr;

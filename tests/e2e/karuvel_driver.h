@@ -269,7 +269,8 @@ class Karuvel {
   }
   // True once the program has handled everything sent or posted to it so far, a queued drop
   // included, and still runs: a marker posted behind it all has come through. The marker is the
-  // request box's typing limit, which means nothing in a read-only box.
+  // request box's typing limit, which means nothing in a read-only box. Keys from SendInput are
+  // read after posted messages: wait for their own effect instead.
   bool Settle() const {
     static WPARAM marker = 0x5E77;
     const WPARAM mine = ++marker;

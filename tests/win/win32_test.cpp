@@ -246,6 +246,13 @@ TEST(Window, ReadersHearTheTextBoxesByNameTheFramesAsGroupsAndNotTheTitle) {
     const bool passedBy = (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
     if (h.name) EXPECT_TRUE(name && name == std::wstring(h.name) && role.lVal == h.role && !passedBy) << h.id;
     else EXPECT_TRUE(passedBy) << h.id;
+    // A group's controls are reached through it, as readers walk the tree.
+    VARIANT children[4] = {};
+    LONG got = 0;
+    if (h.role == ROLE_SYSTEM_GROUPING) {
+      EXPECT_TRUE(SUCCEEDED(AccessibleChildren(object, 0, 4, children, &got)) && got > 0 && children[0].vt == VT_DISPATCH) << h.id;
+    }
+    for (VARIANT& child : children) VariantClear(&child);
     SysFreeString(name);
     object->Release();
   }
