@@ -1,5 +1,5 @@
 // Drives the real karuvel.exe from another process as a user would: ZMemo's registry value and
-// memo.ini, the stand-in host, the launch, choices, clicks, drops made by drop_source.exe, texts
+// memo.ini, the stand-in host, the launch, choices, clicks, drops made as a file manager makes them, texts
 // and message boxes. Waits time out, so a blocked program cannot hang a test.
 #pragma once
 
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/owners_win.h"
+#include "tests/e2e/drag_source.h"
 #include "shell/control_ids.h"
 
 namespace karuvel::e2e {
@@ -300,13 +301,27 @@ class Karuvel {
   UniqueHandle process;
 };
 
-// A drop made by drop_source.exe at a screen point (its arguments: files, or "--text" and a text, or
-// "--move-only" and files; "--hover" first to hover before the drop). The effect the source was
-// told once it has its answer, -1 when that does not come.
+struct DropJob {
+  POINT at;
+  std::vector<std::wstring> args;
+  int effect;
+};
+inline DWORD WINAPI RunDrop(void* job) {
+  auto& drop = *static_cast<DropJob*>(job);
+  drop.effect = DragAndDrop(drop.at, drop.args);
+  return 0;
+}
+
+// A drop at a screen point, as DragAndDrop makes it, on a thread of its own: -1 when the target has
+// not answered within 10 s (the stuck drag is left to end with the process).
 inline int Drop(POINT at, const std::vector<std::wstring>& args) {
-  std::wstring line = Quoted(BuildDir() + L"drop_source.exe") + L" " + std::to_wstring(at.x) + L" " + std::to_wstring(at.y);
-  for (const std::wstring& arg : args) line += L" " + Quoted(arg);
-  return RunToEnd(line, 10000);
+  auto* job = new DropJob{at, args, -1};
+  const UniqueHandle thread(CreateThread(nullptr, 0, RunDrop, job, 0, nullptr));
+  if (!thread) return delete job, -1;
+  if (WaitForSingleObject(thread.Get(), 10000) != WAIT_OBJECT_0) return -1;
+  const int effect = job->effect;
+  delete job;
+  return effect;
 }
 
 }  // namespace karuvel::e2e

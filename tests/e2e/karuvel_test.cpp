@@ -144,7 +144,7 @@ std::wstring Loaded(const std::wstring& request) { return L"DSCP/1.3 200 OK" + r
 struct Step {
   enum Act { kNote, kScript, kSwitch, kDrop, kLibraryBeside /*chc_dscp.dll copied beside the program*/ } act;
   int arg = 0;  // a list position, or the control a drop aims at
-  std::vector<std::wstring> drop = {};  // drop_source's arguments
+  std::vector<std::wstring> drop = {};  // DragAndDrop's arguments
   std::wstring message = {};  // the one message box that follows, "" for none
   std::wstring sent = {};     // the request shown in 送信文字列 and, with the library there, sent; "" for none
   std::wstring reply = {};    // 受信文字列 after the request, when not the host's Loaded answer

@@ -1,24 +1,22 @@
-// Test helper: drops files (or plain text) at a point on the screen, as a file manager would.
-//   drop_source <x> <y> file...               CF_HDROP with the files (wide names)
-//   drop_source <x> <y> --text TEXT           CF_UNICODETEXT only
-//   drop_source <x> <y> --move-only file...   offers only a move, as a file manager may
-//   drop_source <x> <y> --hover ...           as above, but hovers first: QueryContinueDrag says
-//                                             "continue" three times (so OLE calls DragOver) before
-//                                             it drops, as a person's drag does
-// Exit code: the effect the target chose (0 none, 1 copy, 2 move, 4 link), 100+ on failure.
+// A file manager's side of a drag and drop, made from the test's own process: OLE carries it to the
+// program's window in its process as it carries a drag from Explorer.
+#pragma once
+
 #include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "shell/com_object_win.h"
 
-namespace {
+namespace karuvel::e2e {
+
 
 // One format in one HGLOBAL; every GetData hands out a fresh copy the caller releases.
-class DataObject final : public karuvel::ComObject<IDataObject, IID_IDataObject> {
+class DataObject final : public ComObject<IDataObject, IID_IDataObject> {
  public:
   DataObject(CLIPFORMAT format, std::string bytes) : bytes_(std::move(bytes)) { format_.cfFormat = format; }
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* m) override {
@@ -47,7 +45,7 @@ class DataObject final : public karuvel::ComObject<IDataObject, IID_IDataObject>
 };
 
 // Drops over the point once it has hovered there for `hovers` questions.
-class DropSource final : public karuvel::ComObject<IDropSource, IID_IDropSource> {
+class DropSource final : public ComObject<IDropSource, IID_IDropSource> {
  public:
   explicit DropSource(int hovers) : hovers_(hovers) {}
   HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL esc, DWORD) override { return esc ? DRAGDROP_S_CANCEL : hovers_-- ? S_OK : DRAGDROP_S_DROP; }
@@ -58,22 +56,25 @@ class DropSource final : public karuvel::ComObject<IDropSource, IID_IDropSource>
   int hovers_;
 };
 
-}  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  const int first = argc > 3 && argv[3] == std::wstring(L"--hover") ? 4 : 3;
-  if (argc <= first || FAILED(OleInitialize(nullptr))) return 100;
-  const std::wstring mode = argv[first];
-  const bool text = mode == L"--text", moveOnly = mode == L"--move-only";
+// A drop at a screen point. `args`: files; or "--text" and a text (CF_UNICODETEXT only); or
+// "--move-only" and files (offers only a move, as a file manager may); "--hover" first hovers
+// before the drop (QueryContinueDrag says "continue" three times, so OLE calls DragOver), as a
+// person's drag does. The effect the target chose (0 none, 1 copy, 2 move, 4 link), or 100+.
+inline int DragAndDrop(POINT at, std::vector<std::wstring> args) {
+  const bool hover = !args.empty() && args.front() == L"--hover";
+  if (hover) args.erase(args.begin());
+  if (args.empty() || FAILED(OleInitialize(nullptr))) return 100;
+  const bool text = args.front() == L"--text", moveOnly = args.front() == L"--move-only";
   // Files as a DROPFILES block: the header, then each name and its NUL, then one more NUL.
   std::wstring names;
-  for (int i = text || moveOnly ? first + 1 : first; i < argc; ++i) names += argv[i] + std::wstring(1, L'\0');
+  for (size_t i = text || moveOnly ? 1 : 0; i < args.size(); ++i) names += args[i] + std::wstring(1, L'\0');
   DROPFILES header{sizeof header, {}, FALSE, TRUE};
   std::string bytes = text ? "" : std::string(reinterpret_cast<const char*>(&header), sizeof header);
   bytes.append(reinterpret_cast<const char*>(names.c_str()), (names.size() + 1) * sizeof(wchar_t));
   auto* data = new DataObject(text ? CF_UNICODETEXT : CF_HDROP, bytes);
-  auto* source = new DropSource(first == 4 ? 3 : 0);
-  SetCursorPos(_wtoi(argv[1]), _wtoi(argv[2]));
+  auto* source = new DropSource(hover ? 3 : 0);
+  SetCursorPos(at.x, at.y);
   DWORD effect = DROPEFFECT_NONE;
   const DWORD allowed = moveOnly ? DROPEFFECT_MOVE : DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
   const HRESULT hr = DoDragDrop(data, source, allowed, &effect);
@@ -82,3 +83,5 @@ int wmain(int argc, wchar_t** argv) {
   OleUninitialize();
   return FAILED(hr) ? 102 : static_cast<int>(effect);
 }
+
+}  // namespace karuvel::e2e
