@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <ole2.h>
-#include <shlobj.h>
 
 #include <cstring>
 #include <string>
@@ -13,6 +12,15 @@
 #include "shell/com_object_win.h"
 
 namespace karuvel::e2e {
+
+// DROPFILES as <shlobj.h> declares it, written here: that header would add a second and a half of
+// compiling to every program that drives a drop.
+struct DropFilesHeader {
+  DWORD pFiles;  // where the names start
+  POINT pt;
+  BOOL fNC;
+  BOOL fWide;
+};
 
 
 // One format in one HGLOBAL; every GetData hands out a fresh copy the caller releases.
@@ -69,7 +77,7 @@ inline int DragAndDrop(POINT at, std::vector<std::wstring> args) {
   // Files as a DROPFILES block: the header, then each name and its NUL, then one more NUL.
   std::wstring names;
   for (size_t i = text || moveOnly ? 1 : 0; i < args.size(); ++i) names += args[i] + std::wstring(1, L'\0');
-  DROPFILES header{sizeof header, {}, FALSE, TRUE};
+  DropFilesHeader header{sizeof header, {}, FALSE, TRUE};
   std::string bytes = text ? "" : std::string(reinterpret_cast<const char*>(&header), sizeof header);
   bytes.append(reinterpret_cast<const char*>(names.c_str()), (names.size() + 1) * sizeof(wchar_t));
   auto* data = new DataObject(text ? CF_UNICODETEXT : CF_HDROP, bytes);
