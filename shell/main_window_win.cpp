@@ -254,8 +254,8 @@ DWORD MainWindow::Load(HINSTANCE instance) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   heightPixels_ = Px(heightTwips_);
-  MakeFonts();
 
+  // Made first, then given their fonts and places as a change of DPI gives them.
   for (const ControlLayout& c : kLayout) {
     HWND parent = c.parent ? Control(c.parent) : hwnd_;
     const wchar_t* cls = L"";
@@ -288,14 +288,12 @@ DWORD MainWindow::Load(HINSTANCE instance) {
         styles |= SS_LEFT | SS_NOPREFIX;
         break;
     }
-    const RECT at = PlaceOf(c, dpi_);
-    HWND control = CreateWindowExW(exStyles, cls, c.caption, styles, at.left, at.top, at.right - at.left,
-                                   at.bottom - at.top, parent,
+    HWND control = CreateWindowExW(exStyles, cls, c.caption, styles, 0, 0, 0, 0, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     if (!control) return GetLastError();
     controls_[c.id - kFirstId] = control;
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(c.face)].Get()), FALSE);
   }
+  PlaceControls();
   for (const auto& b : kBehaviours)
     AddControlBehaviour(Control(b.id), b.behaviour, accessibility_);  // without it, the system's own
   return 0;
@@ -404,8 +402,7 @@ void MainWindow::PaintBackground(HDC dc) const {
   FillRect(dc, &r, static_cast<HBRUSH>(background_.Get()));
   // The bar beneath the title, drawn here so the title labels stand on it; high contrast leaves it out.
   if (highContrast_) return;
-  const ControlLayout& s = LayoutOf(kTitleBar);
-  const RECT bar{Px(s.left), Px(s.top), Px(s.left + s.width), Px(s.top + s.height)};
+  const RECT bar = PlaceOf(LayoutOf(kTitleBar), dpi_);
   FillRect(dc, &bar, static_cast<HBRUSH>(shapeFill_.Get()));
 }
 
