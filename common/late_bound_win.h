@@ -1,5 +1,5 @@
-// Calls of newer Windows that Windows 7 and 8.1 lack, looked up by name when they are made: the one
-// place that asks the system's DLLs for a function, and what each call does where it is missing.
+// Calls of newer Windows that Windows 7 and 8.1 lack, looked up by name when they are made: where
+// such a call is asked for, and what each does where it is missing.
 #pragma once
 
 #include <windows.h>

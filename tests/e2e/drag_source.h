@@ -13,16 +13,6 @@
 
 namespace karuvel::e2e {
 
-// DROPFILES as <shlobj.h> declares it, written here: that header would add a second and a half of
-// compiling to every program that drives a drop.
-struct DropFilesHeader {
-  DWORD pFiles;  // where the names start
-  POINT pt;
-  BOOL fNC;
-  BOOL fWide;
-};
-
-
 // One format in one HGLOBAL; every GetData hands out a fresh copy the caller releases.
 class DataObject final : public ComObject<IDataObject, IID_IDataObject> {
  public:
@@ -68,16 +58,26 @@ class DropSource final : public ComObject<IDropSource, IID_IDropSource> {
 // A drop at a screen point. `args`: files; or "--text" and a text (CF_UNICODETEXT only); or
 // "--move-only" and files (offers only a move, as a file manager may); "--hover" first hovers
 // before the drop (QueryContinueDrag says "continue" three times, so OLE calls DragOver), as a
-// person's drag does. The effect the target chose (0 none, 1 copy, 2 move, 4 link), or 100+.
-inline int DragAndDrop(POINT at, std::vector<std::wstring> args) {
+// person's drag does. `effect`: what the target chose (0 none, 1 copy, 2 move, 4 link), or 100+.
+struct DropJob {
+  POINT at;
+  std::vector<std::wstring> args;
+  int effect = -1;
+};
+
+// Makes `job`'s drop on the calling thread; a thread routine.
+inline DWORD WINAPI DragAndDrop(void* job) {
+  auto& [at, args, result] = *static_cast<DropJob*>(job);
   const bool hover = !args.empty() && args.front() == L"--hover";
   if (hover) args.erase(args.begin());
-  if (args.empty() || FAILED(OleInitialize(nullptr))) return 100;
+  if (args.empty() || FAILED(OleInitialize(nullptr))) return result = 100;
   const bool text = args.front() == L"--text", moveOnly = args.front() == L"--move-only";
   // Files as a DROPFILES block: the header, then each name and its NUL, then one more NUL.
   std::wstring names;
   for (size_t i = text || moveOnly ? 1 : 0; i < args.size(); ++i) names += args[i] + std::wstring(1, L'\0');
-  DropFilesHeader header{sizeof header, {}, FALSE, TRUE};
+  // DROPFILES as <shlobj.h> declares it: that header would add a second and a half of compiling to
+  // every program that drives a drop.
+  const struct { DWORD pFiles; POINT pt; BOOL fNC, fWide; } header{sizeof header, {}, FALSE, TRUE};
   std::string bytes = text ? "" : std::string(reinterpret_cast<const char*>(&header), sizeof header);
   bytes.append(reinterpret_cast<const char*>(names.c_str()), (names.size() + 1) * sizeof(wchar_t));
   auto* data = new DataObject(text ? CF_UNICODETEXT : CF_HDROP, bytes);
@@ -89,7 +89,7 @@ inline int DragAndDrop(POINT at, std::vector<std::wstring> args) {
   source->Release();
   data->Release();
   OleUninitialize();
-  return FAILED(hr) ? 102 : static_cast<int>(effect);
+  return result = FAILED(hr) ? 102 : static_cast<int>(effect);
 }
 
 }  // namespace karuvel::e2e

@@ -94,21 +94,14 @@ inline void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SET
 inline std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
 inline void PressOk(HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); }
 
-// A key pressed and let go as a user would, with the modifiers held (VK_SHIFT, VK_CONTROL); it goes
-// to the window in front.
-inline void Press(WORD key, std::initializer_list<WORD> held = {}) {
-  std::vector<INPUT> keys;
-  const auto add = [&](WORD vk, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = flags;
-    keys.push_back(in);
-  };
-  for (WORD h : held) add(h, 0);
-  add(key, 0), add(key, KEYEVENTF_KEYUP);
-  for (WORD h : held) add(h, KEYEVENTF_KEYUP);
-  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+// A key pressed and let go as a user would, with a modifier held (VK_SHIFT; 0 for none); it goes to
+// the window in front.
+inline void Press(WORD key, WORD held = 0) {
+  INPUT keys[4] = {};
+  UINT n = 0;
+  for (const auto& [vk, up] : {std::pair{held, false}, {key, false}, {key, true}, {held, true}})
+    if (vk) keys[n].type = INPUT_KEYBOARD, keys[n].ki.wVk = vk, keys[n++].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(n, keys, sizeof(INPUT));
 }
 
 // The control of `window`'s thread that has the keyboard focus, or null.
@@ -301,24 +294,12 @@ class Karuvel {
   UniqueHandle process;
 };
 
-struct DropJob {
-  POINT at;
-  std::vector<std::wstring> args;
-  int effect;
-};
-inline DWORD WINAPI RunDrop(void* job) {
-  auto& drop = *static_cast<DropJob*>(job);
-  drop.effect = DragAndDrop(drop.at, drop.args);
-  return 0;
-}
-
 // A drop at a screen point, as DragAndDrop makes it, on a thread of its own: -1 when the target has
-// not answered within 10 s (the stuck drag is left to end with the process).
+// not answered within 10 s (the stuck drag, and its job, are left to end with the process).
 inline int Drop(POINT at, const std::vector<std::wstring>& args) {
-  auto* job = new DropJob{at, args, -1};
-  const UniqueHandle thread(CreateThread(nullptr, 0, RunDrop, job, 0, nullptr));
-  if (!thread) return delete job, -1;
-  if (WaitForSingleObject(thread.Get(), 10000) != WAIT_OBJECT_0) return -1;
+  auto* job = new DropJob{at, args};
+  const UniqueHandle thread(CreateThread(nullptr, 0, DragAndDrop, job, 0, nullptr));
+  if (!thread || WaitForSingleObject(thread.Get(), 10000) != WAIT_OBJECT_0) return -1;
   const int effect = job->effect;
   delete job;
   return effect;

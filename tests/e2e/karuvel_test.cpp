@@ -71,8 +71,7 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(ListEntries(C(kCbo切替対象)), (Entries{L"ETAG-3", L"付箋8", L"ETAG-5"}));
   EXPECT_EQ(ListEntries(C(kCbo切替スクリプト)), (Entries{kScriptA}));
-  const auto focus = [&] { return FocusOf(window); };
-  EXPECT_EQ(focus(), C(kCbo切替対象));
+  EXPECT_EQ(FocusOf(window), C(kCbo切替対象));
 
   // The layout at 96 DPI, and each control's text at start-up (a list's is its chosen entry).
   const std::map<int, std::wstring> texts = {{kCbo切替スクリプト, kScriptA}, {kCbo切替対象, L"ETAG-3"}, {kLblVersion, L"Ver.0.15"}};
@@ -97,7 +96,7 @@ TEST_F(KaruvelWindow, SessionOfChoicesAndReloads) {
   ASSERT_TRUE(karuvel_->WaitMessageBox());
   Send(window, WM_ACTIVATE, WA_INACTIVE);  // the user turns to another program, and back once the box is gone:
   EXPECT_EQ(karuvel_->CloseMessageBox(), Expected(expected::kNoSwitchableNote));
-  EXPECT_TRUE(WaitUntil([&] { return focus() == C(kCmd再読み込み); }));  // the focus is where it was
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == C(kCmd再読み込み); }));  // the focus is where it was
   EXPECT_TRUE(ListEntries(C(kCbo切替対象)).empty() && ListEntries(C(kCbo切替スクリプト)).empty());
   EXPECT_TRUE(karuvel_->Settle());  // the program lives on
   Click(C(kCmd終了));
@@ -322,11 +321,6 @@ TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResultWithAFullReply) {
       ZMemoHost(L"--reply-lines 20001" + Known()));
 }
 
-BOOL CALLBACK CountChild(HWND, LPARAM count) {
-  ++*reinterpret_cast<int*>(count);
-  return TRUE;
-}
-
 // Real key presses on the window in front: Tab and Shift+Tab run through every enabled control and
 // out of the text boxes, Esc there changes nothing, Space and Enter press the focused button and
 // nothing elsewhere, and a switch or a drop leaves the focus where it was.
@@ -336,22 +330,19 @@ TEST_F(Scenario, TheKeyboardAlone) {
   ASSERT_NE(window, nullptr);
   SetForegroundWindow(window);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window && FocusOf(window) == C(kCbo切替対象); }));
-  const auto children = [&] {
-    int n = 0;
-    EnumChildWindows(window, CountChild, reinterpret_cast<LPARAM>(&n));
-    return n;
+  const auto allThere = [&] {
+    return std::all_of(std::begin(layout_rows::kRows), std::end(layout_rows::kRows), [&](auto& row) { return C(row.id); });
   };
   // Keys in order, each with the control that has the focus once it is handled; so the keys
   // before it have been handled too. Then every control is still there.
-  enum Mod { kNone, kShift = VK_SHIFT, kCtrl = VK_CONTROL };
-  const auto keys = [&](std::initializer_list<std::tuple<WORD, Mod, int>> rows) {
-    for (const auto& [key, mod, then] : rows) {
-      if (mod) Press(key, {static_cast<WORD>(mod)});
-      else Press(key);
+  constexpr WORD kNone = 0, kShift = VK_SHIFT;
+  const auto keys = [&](std::initializer_list<std::tuple<WORD, WORD, int>> rows) {
+    for (const auto& [key, held, then] : rows) {
+      Press(key, held);
       if (!WaitUntil([&, then = then] { return FocusOf(window) == C(then); }))
         return ::testing::AssertionFailure() << "after key " << key << " the focus is not on " << then;
     }
-    return children() == 19 ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << children() << " controls";
+    return allThere() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "a control is gone";
   };
   const int script = kCbo切替スクリプト, note = kCbo切替対象, details = kCmd詳細, load = kCmd切替, reload = kCmd再読み込み,
             exit = kCmd終了, request = kRequestBox, reply = kReplyBox;
@@ -376,13 +367,7 @@ TEST_F(Scenario, TheKeyboardAlone) {
   EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() == 3; }) && karuvel_->Settle());
   EXPECT_EQ(host.Requests(), (std::vector<std::string>{sent, sent, Ansi(Load(kETagFirst, Path(kPsn)))}));
   EXPECT_TRUE(LoadButtonsOn() && FocusOf(window) == C(load));
-  // Ctrl+A in the reply box selects its whole text.
-  EXPECT_TRUE(keys({{VK_TAB, kNone, reload}, {VK_TAB, kNone, exit}, {VK_TAB, kNone, request}, {VK_TAB, kNone, reply}}));
-  ASSERT_FALSE(ReadText(C(reply)).empty());
-  Send(C(reply), EM_SETSEL, 0, 0);
-  Press('A', {VK_CONTROL});
-  const LRESULT whole = MAKELRESULT(0, ReadText(C(reply)).size());
-  EXPECT_TRUE(WaitUntil([&] { return Send(C(reply), EM_GETSEL) == whole; }));
+  // (Ctrl+A: Wine's own edit selects everything on it already, so only Windows can tell.)
 }
 
 // While a request blocks the window's thread, the drag source has its answer already.
