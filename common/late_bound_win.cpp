@@ -7,6 +7,8 @@ namespace karuvel {
 namespace {
 
 using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiCall = int(WINAPI*)(int, UINT);
+using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
 // The function `name` of a system DLL the program has loaded; null where this Windows has none.
 template <typename Call>
@@ -24,6 +26,16 @@ int WindowDpi(HWND window) {
   int dpi = window && getDpiForWindow ? static_cast<int>(getDpiForWindow(window)) : 0;
   if (dpi <= 0) dpi = GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : 96;
+}
+
+int SystemMetricForDpi(int index, int dpi) {
+  const auto forDpi = Find<GetSystemMetricsForDpiCall>(L"user32.dll", "GetSystemMetricsForDpi");
+  return forDpi ? forDpi(index, static_cast<UINT>(dpi)) : GetSystemMetrics(index);
+}
+
+void ClientToWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
+  const auto forDpi = Find<AdjustWindowRectExForDpiCall>(L"user32.dll", "AdjustWindowRectExForDpi");
+  if (!forDpi || !forDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi))) AdjustWindowRectEx(&rect, style, FALSE, exStyle);
 }
 
 }  // namespace karuvel

@@ -10,4 +10,13 @@ namespace karuvel {
 // later); the screen's (LOGPIXELSY) where the call is missing or has no window to answer for.
 int WindowDpi(HWND window);
 
+// A system metric at `dpi` (GetSystemMetricsForDpi, Windows 10 1607 and later); the metric at the
+// system's DPI where the call is missing.
+int SystemMetricForDpi(int index, int dpi);
+
+// Grows `rect`, a client area, to the window rectangle of `style` at `dpi`
+// (AdjustWindowRectExForDpi, Windows 10 1607 and later); at the system's DPI with
+// AdjustWindowRectEx where the call is missing.
+void ClientToWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi);
+
 }  // namespace karuvel

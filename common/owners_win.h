@@ -76,6 +76,12 @@ struct GdiObject {
   static bool Valid(Handle h) { return h != nullptr; }
   static void Close(Handle h) { DeleteObject(h); }
 };
+struct Icon {
+  using Handle = HICON;
+  static Handle Empty() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { DestroyIcon(h); }
+};
 
 }  // namespace owner_traits
 
@@ -85,6 +91,7 @@ using UniqueFind = UniqueOwner<owner_traits::Find>;
 using UniqueKey = UniqueOwner<owner_traits::Key>;
 using UniqueModule = UniqueOwner<owner_traits::Module>;
 using UniqueGdiObject = UniqueOwner<owner_traits::GdiObject>;
+using UniqueIcon = UniqueOwner<owner_traits::Icon>;
 
 // The screen's device context, for measuring; released when it goes.
 class ScreenDc {

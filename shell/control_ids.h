@@ -23,6 +23,8 @@ enum ControlId : int {
   kTitle = 117,
   kTitleShadow = 118,
   kTitleBar = 119,
+  kRequestBoxName = 120,
+  kReplyBoxName = 121,
 };
 
 // Window class and caption of the main window.

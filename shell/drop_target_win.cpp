@@ -15,20 +15,25 @@ namespace {
 // The COM object OLE calls; OLE holds it while the window is registered.
 class DropTarget final : public ComObject<IDropTarget, IID_IDropTarget> {
  public:
-  explicit DropTarget(DropCallback onDrop) : onDrop_(std::move(onDrop)) {}
+  DropTarget(DropCallback onDrop, DropAcceptance accepting)
+      : onDrop_(std::move(onDrop)), accepting_(std::move(accepting)) {}
 
-  // Everything is accepted, data without files too: a target that refuses here never sees Drop.
+  // Everything the window can take now is accepted, data without files too: a target that refuses
+  // here never sees Drop. What it cannot take now shows the no-drop cursor and is never kept.
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
-    return Accept(effect, false);
+    return Accept(effect, false, accepting_());
   }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override { return Accept(effect, false); }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    return Accept(effect, false, accepting_());
+  }
   HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
   // Keeps the names and answers at once: whatever the drop causes runs later, so the drag source
   // is never held by a message box or a request.
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-    Accept(effect, true);
-    onDrop_(ReadDroppedFiles(data));
-    return S_OK;
+    const bool taking = accepting_();
+    const HRESULT result = Accept(effect, true, taking);
+    if (SUCCEEDED(result) && taking) onDrop_(ReadDroppedFiles(data));
+    return result;
   }
 
  private:
@@ -36,9 +41,9 @@ class DropTarget final : public ComObject<IDropTarget, IID_IDropTarget> {
   // One effect out of those the source allows. Karuvel only reads the dropped paths, and a drop
   // that reports a move tells a file manager to delete its file: a move is only ever shown as
   // feedback while dragging (so a move-only source still reaches Drop), never reported by Drop.
-  static HRESULT Accept(DWORD* effect, bool dropping) {
+  static HRESULT Accept(DWORD* effect, bool dropping, bool taking) {
     if (effect == nullptr) return E_INVALIDARG;
-    const DWORD allowed = *effect;
+    const DWORD allowed = taking ? *effect : DROPEFFECT_NONE;
     if (allowed & DROPEFFECT_COPY) *effect = DROPEFFECT_COPY;
     else if (allowed & DROPEFFECT_LINK) *effect = DROPEFFECT_LINK;
     else if ((allowed & DROPEFFECT_MOVE) && !dropping) *effect = DROPEFFECT_MOVE;
@@ -47,6 +52,7 @@ class DropTarget final : public ComObject<IDropTarget, IID_IDropTarget> {
   }
 
   DropCallback onDrop_;
+  DropAcceptance accepting_;
 };
 
 }  // namespace
@@ -77,6 +83,7 @@ namespace {
 struct ServiceStart {
   HWND window;
   DropCallback onDrop;
+  DropAcceptance accepting;
   HANDLE stop;  // owned by the DropService, which outlives the thread
 };
 
@@ -84,7 +91,7 @@ DWORD WINAPI ServeDrops(void* param) {
   const std::unique_ptr<ServiceStart> start(static_cast<ServiceStart*>(param));
   const OleSession ole;
   if (!ole.ok()) return 1;
-  DropTarget* target = new DropTarget(std::move(start->onDrop));
+  DropTarget* target = new DropTarget(std::move(start->onDrop), std::move(start->accepting));
   const HRESULT registered = RegisterDragDrop(start->window, target);
   target->Release();  // OLE keeps its own reference while registered
   if (FAILED(registered)) return 1;
@@ -99,10 +106,10 @@ DWORD WINAPI ServeDrops(void* param) {
 
 }  // namespace
 
-std::unique_ptr<DropService> DropService::Start(HWND window, DropCallback onDrop) {
+std::unique_ptr<DropService> DropService::Start(HWND window, DropCallback onDrop, DropAcceptance accepting) {
   UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!stop) return nullptr;
-  auto start = std::make_unique<ServiceStart>(ServiceStart{window, std::move(onDrop), stop.Get()});
+  auto start = std::make_unique<ServiceStart>(ServiceStart{window, std::move(onDrop), std::move(accepting), stop.Get()});
   UniqueHandle thread(CreateThread(nullptr, 0, ServeDrops, start.get(), 0, nullptr));
   if (!thread) return nullptr;
   start.release();  // the thread has it now

@@ -36,13 +36,15 @@ class OleSession {
 // Runs on the drop thread inside IDropTarget::Drop, while the drag source waits for its answer:
 // it must only hand the files over and return.
 using DropCallback = std::function<void(DropData data)>;
+// Asked on the drop thread as a drag enters, moves and drops: false refuses it at the cursor.
+using DropAcceptance = std::function<bool()>;
 
 class DropService {
  public:
   // Starts the drop thread, which registers `window` while the window's thread goes on; null when
   // no thread can be started. Should OLE or the registration fail there, the thread ends and the
-  // program runs on without drops.
-  static std::unique_ptr<DropService> Start(HWND window, DropCallback onDrop);
+  // program runs on without drops. A drag is refused while `accepting` says no.
+  static std::unique_ptr<DropService> Start(HWND window, DropCallback onDrop, DropAcceptance accepting);
   ~DropService();  // the thread revokes the registration and ends
   DropService(const DropService&) = delete;
   DropService& operator=(const DropService&) = delete;

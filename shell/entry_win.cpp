@@ -3,8 +3,8 @@
 
 #include "shell/main_win.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  karuvel::Program program(instance);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  karuvel::Program program(instance, show);
   karuvel::Main(program);
   return karuvel::RunMessageLoop(program.window);
 }

@@ -90,12 +90,14 @@ void Main(Program& program) {
   window.Attach(&program.app, std::move(actions));
   // OLE is set up on the drop thread while this one goes on to show the notes; without OLE the
   // program runs on, without drops.
-  program.drops = DropService::Start(window.Handle(), [&window](DropData data) { window.QueueDrop(std::move(data)); });
+  program.drops = DropService::Start(
+      window.Handle(), [&window](DropData data) { window.QueueDrop(std::move(data)); },
+      [&window] { return window.TakesDrops(); });
   window.SetVersionCaption(Text(kVersionLabelPrefix) + Text(kVersion));
 
   // 4, 5. Collapsed, both text boxes disabled. 6. Shown, so later messages stand over it.
   ShowCollapsedView(window);
-  window.Show();
+  window.Show(program.showCommand);
 
   // 7 to 12. Install root, memo.ini, the first load; any failure has shown its message.
   WinStartupServices startup;

@@ -28,8 +28,9 @@ class WinHostServices : public HostServices {
 
 // Everything one run holds, owned by the entry point for the life of the process.
 struct Program {
-  explicit Program(HINSTANCE module) : instance(module) {}
+  Program(HINSTANCE module, int show) : instance(module), showCommand(show) {}
   HINSTANCE instance;
+  int showCommand;  // how the window is first shown: as the shortcut or the starting program asks
   UniqueHandle instanceMarker;  // held for the run: its existence marks this instance
   AppState state;
   MainWindow window;

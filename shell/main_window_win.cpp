@@ -2,6 +2,8 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
+
 #include "common/dpi.h"
 #include "common/late_bound_win.h"
 #include "shell/control_ids.h"
@@ -16,15 +18,19 @@ using namespace ids;
 
 constexpr COLORREF kShapeFill = RGB(192, 192, 192);
 
-// Design sizes, in twips.
+// Design sizes, in twips: outside 6240 by 5685, inside 6150 by 5310.
 constexpr int kOuterWidthTwips = 6240;
+constexpr int kFrameHeightTwips = 5685 - 5310;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kDropDownListTwips = 2400;  // room for the open list below a drop-down
 
 // Posted for each drop kept by QueueDrop.
 constexpr UINT kDropQueued = WM_APP + 1;
 
-// A ListName is a plain static placed just before the list it names, so that assistive technology
-// reads it as the list's name.
+// A ListName is a plain static placed just before the list or text box it names, so that the
+// system's accessible objects read it as the control's name; a text box's is of no size, as its
+// frame's caption shows the name.
 enum class Kind { Frame, Button, DropDown, Label, ListName, TextBox, Shape };
 enum class Face { Main, Version, Title };
 
@@ -57,22 +63,24 @@ constexpr ControlLayout kLayout[] = {
     {kCmd再読み込み, kLoadButtonsFrame, Kind::Button, 1080, 240, 855, 315, L"再読込", Face::Main, 0},
     {kCmd終了, kLoadButtonsFrame, Kind::Button, 1980, 240, 855, 315, L"終了", Face::Main, 0},
     {kRequestFrame, 0, Kind::Frame, 180, 2580, 5775, 1275, L"送信文字列", Face::Main, 0},
+    {kRequestBoxName, kRequestFrame, Kind::ListName, 105, 0, 0, 0, L"送信文字列", Face::Main, RGB(0, 0, 0)},
     {kRequestBox, kRequestFrame, Kind::TextBox, 180, 300, 5415, 855, L"", Face::Main, 0},
     {kReplyFrame, 0, Kind::Frame, 180, 3900, 5775, 1275, L"受信文字列", Face::Main, 0},
+    {kReplyBoxName, kReplyFrame, Kind::ListName, 105, 0, 0, 0, L"受信文字列", Face::Main, RGB(0, 0, 0)},
     {kReplyBox, kReplyFrame, Kind::TextBox, 180, 300, 5415, 855, L"", Face::Main, 0},
 };
 
 constexpr int kFirstId = kDetailsFrame;
 
-// What readers hear where the system's answer would say nothing or mislead: each text box is the
-// only child of a frame whose caption is painted, so it has no label of its own; the frames with
-// a caption are groups; the title and its bar are decoration. Keys: see ControlBehaviour.
+// What readers hear where the system's answer would say nothing or mislead: the frames with a
+// caption are groups; the title and its bar are decoration. The system's own controls keep the
+// system's objects. Keys: see ControlBehaviour.
 constexpr struct {
   int id;
   ControlBehaviour behaviour;
 } kBehaviours[] = {
-    {kRequestBox, {L"送信文字列", 0, false, true}},
-    {kReplyBox, {L"受信文字列", 0, false, true}},
+    {kRequestBox, {nullptr, 0, false, true}},
+    {kReplyBox, {nullptr, 0, false, true}},
     {kFraパネル, {L"切替対象", ROLE_SYSTEM_GROUPING, false, false}},
     {kRequestFrame, {L"送信文字列", ROLE_SYSTEM_GROUPING, false, false}},
     {kReplyFrame, {L"受信文字列", ROLE_SYSTEM_GROUPING, false, false}},
@@ -82,6 +90,8 @@ constexpr struct {
 };
 
 bool IsPushButton(int id) { return id == kCmd詳細 || id == kCmd切替 || id == kCmd再読み込み || id == kCmd終了; }
+// The buttons a request turns off together.
+bool IsLoadButton(int id) { return id == kCmd切替 || id == kCmd再読み込み || id == kCmd終了; }
 
 const ControlLayout& LayoutOf(int id) {
   for (const ControlLayout& c : kLayout)
@@ -140,21 +150,14 @@ UniqueGdiObject MakeFont(std::initializer_list<const wchar_t*> faces, int decipo
                                      family, chosen));
 }
 
-DWORD RegisterMainClass(HINSTANCE instance, HBRUSH background, WNDPROC proc) {
+// No class icons (the window's own follow its DPI) and no class brush (the window paints its
+// background itself, and a class would delete its brush on unregistering).
+DWORD RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXW main{};
   main.cbSize = sizeof main;
   main.lpfnWndProc = proc;
   main.hInstance = instance;
   main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  // Karuvel's icon (id 1 in karuvel.rc) at the system's big and small sizes. Shared icons are the
-  // system's to free, so the class needs nothing destroyed.
-  const auto icon = [instance](int widthMetric, int heightMetric) {
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(widthMetric),
-                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR | LR_SHARED));
-  };
-  main.hIcon = icon(SM_CXICON, SM_CYICON);
-  main.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
-  main.hbrBackground = background;
   main.lpszClassName = kMainWindowClass;
   return RegisterClassExW(&main) ? 0 : GetLastError();
 }
@@ -167,8 +170,6 @@ bool SystemHighContrast() {
   return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
          (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
-
-MainWindow::MainWindow(std::function<bool()> highContrast) : highContrastQuery_(std::move(highContrast)) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_) {
@@ -209,62 +210,87 @@ COLORREF MainWindow::Colour(int systemColour, COLORREF designed) const {
   return highContrast_ ? GetSysColor(systemColour) : designed;
 }
 
-// Asks again for high contrast, makes the brushes of the colours that follow and paints everything
-// anew. The window's class and the frames', which hold the background brush, take the new one
-// before the old goes.
-void MainWindow::UpdateColours() {
-  highContrast_ = highContrastQuery_ && highContrastQuery_();
-  UniqueGdiObject background(CreateSolidBrush(Colour(COLOR_BTNFACE, kWindowBackground)));
+void MainWindow::UpdateColours(bool repaint) {
+  const bool was = highContrast_;
+  highContrast_ = SystemHighContrast();
+  if (background_ && !repaint && highContrast_ == was) return;
+  background_.Reset(CreateSolidBrush(Colour(COLOR_BTNFACE, kWindowBackground)));
   boxFill_.Reset(CreateSolidBrush(Colour(COLOR_WINDOW, kWindowBackground)));
-  if (hwnd_) {
-    SetClassLongPtrW(hwnd_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background.Get()));
-    SetClassLongPtrW(Control(kFraパネル), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background.Get()));
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+// The designed size, grown by exactly what the system's title bar and borders take beyond the
+// design's, so that a taller title bar clips nothing.
+SIZE MainWindow::OuterPixels(int heightTwips) const {
+  // A view shows the controls that begin inside its designed client area.
+  int right = 0, bottom = 0;
+  for (const ControlLayout& c : kLayout) {
+    if (c.parent || c.top >= heightTwips - kFrameHeightTwips) continue;
+    right = std::max(right, c.left + c.width);
+    bottom = std::max(bottom, c.top + c.height);
   }
-  background_ = std::move(background);
+  RECT needed{0, 0, Px(right), Px(bottom)};
+  ClientToWindowRect(needed, kStyle, kExStyle, dpi_);
+  return {std::max<LONG>(Px(kOuterWidthTwips), needed.right - needed.left),
+          std::max<LONG>(Px(heightTwips), needed.bottom - needed.top)};
+}
+
+// Karuvel's icon (id 1 in karuvel.rc) at the big and small sizes of the window's DPI; the window
+// holds the new ones before the old go.
+void MainWindow::UpdateIcons() {
+  const int metrics[2][2] = {{SM_CXICON, SM_CYICON}, {SM_CXSMICON, SM_CYSMICON}};
+  for (int i = 0; i < 2; ++i) {
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                  SystemMetricForDpi(metrics[i][0], dpi_),
+                                                  SystemMetricForDpi(metrics[i][1], dpi_), LR_DEFAULTCOLOR)));
+    SendMessageW(hwnd_, WM_SETICON, i == 0 ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon.Get()));
+    icons_[i] = std::move(icon);
+  }
 }
 
 DWORD MainWindow::Load(HINSTANCE instance) {
   dpi_ = WindowDpi(nullptr);  // the screen's, until the window is on its monitor
-  UpdateColours();
+  UpdateColours(true);
   shapeFill_.Reset(CreateSolidBrush(kShapeFill));
-  const HBRUSH background = static_cast<HBRUSH>(background_.Get());
-  if (const DWORD error = RegisterMainClass(instance, background, WindowProc)) return error;
-  if (const DWORD error = RegisterControlClasses(instance, background)) {
+  if (const DWORD error = RegisterMainClass(instance, WindowProc)) return error;
+  if (const DWORD error = RegisterControlClasses(instance)) {
     UnregisterClassW(kMainWindowClass, instance);
     return error;
   }
   instance_ = instance;
 
-  constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS;
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = Px(kOuterWidthTwips);
-  const int height = Px(kCollapsedHeightTwips);
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, kMainWindowCaption, style,
-                          work.left + (work.right - work.left - width) / 2,
-                          work.top + (work.bottom - work.top - height) / 2, width, height, nullptr,
+  heightTwips_ = kCollapsedHeightTwips;
+  SIZE size = OuterPixels(heightTwips_);
+  hwnd_ = CreateWindowExW(kExStyle, kMainWindowClass, kMainWindowCaption, kStyle,
+                          work.left + (work.right - work.left - size.cx) / 2,
+                          work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy, nullptr,
                           nullptr, instance, this);
   if (!hwnd_) return GetLastError();
-  heightTwips_ = kCollapsedHeightTwips;
   // The monitor the window came up on can have another DPI than the screen's it was sized at.
   if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
     dpi_ = dpi;
-    SetWindowPos(hwnd_, nullptr, 0, 0, Px(kOuterWidthTwips), Px(kCollapsedHeightTwips),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    size = OuterPixels(heightTwips_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  heightPixels_ = Px(heightTwips_);
+  heightPixels_ = size.cy;
+  UpdateIcons();
 
   // Made first, then given their fonts and places as a change of DPI gives them.
   for (const ControlLayout& c : kLayout) {
     HWND parent = c.parent ? Control(c.parent) : hwnd_;
     const wchar_t* cls = L"";
-    DWORD styles = WS_CHILD | WS_VISIBLE;
+    // Each control is a group of its own for the arrow keys, but for the row 切替, 再読込, 終了;
+    // so an arrow key never lands on a control that cannot take the focus.
+    DWORD styles = WS_CHILD | WS_VISIBLE | (c.id == kCmd再読み込み || c.id == kCmd終了 ? 0 : WS_GROUP);
     DWORD exStyles = 0;
     switch (c.kind) {
       case Kind::Frame:
         cls = kFrameClass;
         exStyles = WS_EX_CONTROLPARENT;
+        // Frames of opaque controls only: they need not paint beneath them. (Labels show through.)
+        if (c.id != kFraパネル) styles |= WS_CLIPCHILDREN;
         break;
       case Kind::Button:
         cls = L"BUTTON";
@@ -311,10 +337,11 @@ HWND MainWindow::Control(int id) const {
 
 void MainWindow::SetVersionCaption(const Text& caption) { SetWindowTextW(Control(kLblVersion), Wide(caption)); }
 
-void MainWindow::Show() {
-  // Painting follows with the first idle moment: a message box of start-up paints it too.
-  ShowWindow(hwnd_, SW_SHOW);
-  SetFocus(Control(kCbo切替対象));
+void MainWindow::Show(int showCommand) {
+  // The note list has the focus once the window is first active, whenever that is. Painting
+  // follows with the first idle moment: a message box of start-up paints it too.
+  focus_ = Control(kCbo切替対象);
+  ShowWindow(hwnd_, showCommand);
 }
 
 void MainWindow::ListClear(List list) { SendMessageW(Control(IdOf(list)), CB_RESETCONTENT, 0, 0); }
@@ -353,13 +380,21 @@ void MainWindow::GiveFocus(HWND control) {
   else focus_ = control;  // the window is not active (a drop from another program): on activation
 }
 
+void MainWindow::RestoreFocus() {
+  SetFocus(focus_ && IsWindowEnabled(focus_) ? focus_ : Control(kCbo切替対象));
+}
+
 void MainWindow::SetButtonEnabled(Button button, bool enabled) {
   HWND control = Control(IdOf(button));
   if (!enabled && OwnFocus() == control) {
-    // A disabled control loses the focus to nobody: it goes on to the next control that takes it,
-    // and comes back when this one is enabled again, unless the user has moved it meanwhile.
+    // A disabled control loses the focus to nobody: it goes on, once, to the first control that
+    // stays on (the load buttons go off together), and comes back when this one is enabled again,
+    // unless the user has moved it meanwhile.
     if (!focusBeforeBusy_) focusBeforeBusy_ = control;
-    GiveFocus(GetNextDlgTabItem(hwnd_, control, FALSE));
+    HWND next = control;
+    do next = GetNextDlgTabItem(hwnd_, next, FALSE);
+    while (next && next != control && IsLoadButton(GetDlgCtrlID(next)));
+    GiveFocus(next);
     focusParked_ = OwnFocus();
   }
   EnableWindow(control, enabled);
@@ -381,12 +416,12 @@ int MainWindow::OuterHeightTwips() const {
 
 void MainWindow::SetOuterHeightTwips(int twips) {
   heightTwips_ = twips;
-  heightPixels_ = Px(twips);
+  const SIZE size = OuterPixels(twips);
+  heightPixels_ = size.cy;
   RECT r;
   GetWindowRect(hwnd_, &r);
-  if (r.bottom - r.top == Px(twips)) return;
-  SetWindowPos(hwnd_, nullptr, 0, 0, Px(kOuterWidthTwips), Px(twips),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.right - r.left == size.cx && r.bottom - r.top == size.cy) return;
+  SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::ShowMessage(const Text& text) { MessageBoxW(hwnd_, Wide(text), kMessageCaption, MB_OK); }
@@ -394,6 +429,12 @@ void MainWindow::ShowMessage(const Text& text) { MessageBoxW(hwnd_, Wide(text), 
 void MainWindow::SetBusy(bool busy) {
   busy_ = busy;
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+  if (busy) return;
+  // Keys and clicks that came while the request held the thread were meant for a window that
+  // could not take them: read now, a waiting Space would press 切替 again once it is back on.
+  MSG ignored;
+  while (PeekMessageW(&ignored, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
+  while (PeekMessageW(&ignored, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
 }
 
 void MainWindow::PaintBackground(HDC dc) const {
@@ -405,6 +446,8 @@ void MainWindow::PaintBackground(HDC dc) const {
   const RECT bar = PlaceOf(LayoutOf(kTitleBar), dpi_);
   FillRect(dc, &bar, static_cast<HBRUSH>(shapeFill_.Get()));
 }
+
+bool MainWindow::TakesDrops() const { return IsWindowEnabled(hwnd_) && IsWindowEnabled(Control(kCmd切替)); }
 
 void MainWindow::QueueDrop(DropData data) {
   AcquireSRWLockExclusive(&dropsLock_);
@@ -475,6 +518,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_NEXTDLGCTL: {
+      // The keyboard navigation's arrow keys ask for a control; a window that is not a dialog moves
+      // the focus itself.
+      HWND to = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+      if (to && IsChild(hwnd_, to)) SetFocus(to);
+      return 0;
+    }
     case kDropQueued:
       RunQueuedDrop();
       return 0;
@@ -516,16 +566,29 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // the rectangle Windows suggests for it.
       dpi_ = HIWORD(wParam);
       PlaceControls();
+      UpdateIcons();
       const RECT& to = *reinterpret_cast<const RECT*>(lParam);
-      heightPixels_ = to.bottom - to.top;
-      SetWindowPos(hwnd_, nullptr, to.left, to.top, to.right - to.left, heightPixels_, SWP_NOZORDER | SWP_NOACTIVATE);
+      const SIZE least = OuterPixels(heightTwips_);
+      heightPixels_ = std::max<int>(to.bottom - to.top, least.cy);
+      SetWindowPos(hwnd_, nullptr, to.left, to.top, std::max<int>(to.right - to.left, least.cx), heightPixels_,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
       return 0;
     }
     case WM_SETTINGCHANGE:
+      // A new title bar or border size can take room from the controls; a setting that changes no
+      // colour repaints nothing.
+      if (wParam == SPI_SETNONCLIENTMETRICS) SetOuterHeightTwips(heightTwips_);
+      UpdateColours(false);
+      return 0;
     case WM_SYSCOLORCHANGE:
+      // The common controls keep colours of their own and learn of new ones only from their parent.
+      for (HWND control : controls_)
+        if (control) SendMessageW(control, WM_SYSCOLORCHANGE, wParam, lParam);
+      UpdateColours(true);
+      return 0;
     case WM_THEMECHANGED:
-      UpdateColours();
+      UpdateColours(true);
       return 0;
     case WM_SETCURSOR:
       if (busy_) {
@@ -537,11 +600,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(hwnd_, focus)) focus_ = focus;
-      } else if (focus_ && IsWindowEnabled(focus_)) {
-        SetFocus(focus_);
-        return 0;
+        break;
       }
-      break;
+      // A minimised window keeps no focus: its control gets it back when the window is restored.
+      if (!HIWORD(wParam)) RestoreFocus();
+      return 0;
+    case WM_SETFOCUS:
+      // The window itself was given the focus (restored from the taskbar): on to its control.
+      if (!IsIconic(hwnd_)) RestoreFocus();
+      return 0;
     case WM_CLOSE:
       // Closing ends the program; it can't be cancelled.
       if (actions_.unload) actions_.unload();

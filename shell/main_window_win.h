@@ -30,9 +30,7 @@ bool SystemHighContrast();
 
 class MainWindow : public MainView {
  public:
-  // `highContrast` tells whether the window is to draw in the system's colours; it is asked when the
-  // window is made and again whenever the system's settings, colours or theme change.
-  explicit MainWindow(std::function<bool()> highContrast = SystemHighContrast);
+  MainWindow() = default;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
   ~MainWindow() override;
@@ -44,10 +42,14 @@ class MainWindow : public MainView {
   void Attach(App* app, WindowActions actions);
 
   void SetVersionCaption(const Text& caption);
-  void Show();
+  // The first show, with the show state the program was started with.
+  void Show(int showCommand);
   HWND Handle() const { return hwnd_; }
   HWND Control(int id) const;
 
+  // Whether a drop can be taken now: not while a request waits (切替 is off) nor while a message
+  // box of the program is up (the window is off). Asked on the drop thread.
+  bool TakesDrops() const;
   // Keeps a drop for the window's own message queue, so the drag source gets its answer at once
   // and the drop's messages and request run after. Called on the drop thread.
   void QueueDrop(DropData data);
@@ -75,15 +77,19 @@ class MainWindow : public MainView {
   int Px(int twips) const;
   void MakeFonts();
   void PlaceControls();
-  void UpdateColours();
+  // The outer size that shows every control of the view `heightTwips` designs, at dpi_.
+  SIZE OuterPixels(int heightTwips) const;
+  void UpdateIcons();
+  // Asks again for high contrast; repaints when it changed, or always with `repaint`.
+  void UpdateColours(bool repaint);
   // The control of this window that has the focus, or gets it back when the window is activated.
   HWND OwnFocus() const;
   void GiveFocus(HWND control);
+  void RestoreFocus();
   COLORREF Colour(int systemColour, COLORREF designed) const;
 
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
-  std::function<bool()> highContrastQuery_;
   bool highContrast_ = false;
   int dpi_ = 96;
   // The last height set and the pixels it was set as (Windows' own after a change of DPI), so that
@@ -102,6 +108,7 @@ class MainWindow : public MainView {
   AccessibilityLibrary accessibility_;
   std::array<UniqueGdiObject, 3> fonts_;  // by Face: main, version, title
   UniqueGdiObject background_, boxFill_, shapeFill_;
+  std::array<UniqueIcon, 2> icons_;  // big, small: at the window's DPI
 };
 
 // Runs the window's messages until the process ends, with keyboard navigation between controls.

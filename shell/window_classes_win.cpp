@@ -31,6 +31,8 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_GETFONT:
       return GetWindowLongPtrW(hwnd, kFontSlot);
+    case WM_GETDLGCODE:
+      return DLGC_STATIC;  // never takes the focus: the dialog manager's keys pass it by
     case WM_SETTEXT: {
       const LRESULT done = DefWindowProcW(hwnd, message, wParam, lParam);
       // The old text is gone only when the container paints beneath again.
@@ -89,6 +91,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     case WM_GETFONT:
       return GetWindowLongPtrW(hwnd, kFontSlot);
+    case WM_GETDLGCODE:
+      return DLGC_STATIC;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
@@ -114,20 +118,19 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-DWORD RegisterControlClasses(HINSTANCE instance, HBRUSH background) {
+DWORD RegisterControlClasses(HINSTANCE instance) {
   WNDCLASSEXW frame{};
   frame.cbSize = sizeof frame;
   frame.lpfnWndProc = FrameProc;
   frame.cbWndExtra = kExtraBytes;
   frame.hInstance = instance;
   frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  frame.hbrBackground = background;
+  // No class brush: a frame paints all of itself, and a class would delete its brush on unregistering.
   frame.lpszClassName = kFrameClass;
   if (!RegisterClassExW(&frame)) return GetLastError();
 
   WNDCLASSEXW label = frame;
   label.lpfnWndProc = LabelProc;
-  label.hbrBackground = nullptr;
   label.lpszClassName = kLabelClass;
   if (!RegisterClassExW(&label)) return GetLastError();
   return 0;

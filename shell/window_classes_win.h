@@ -22,9 +22,8 @@ constexpr UINT kDpiQuery = WM_APP + 0x40;
 constexpr int kFontSlot = 0;
 constexpr int kExtraBytes = sizeof(LONG_PTR);
 
-// Registers both classes with `background` as the frames' brush; the error code when the system
-// refuses, 0 when done.
-DWORD RegisterControlClasses(HINSTANCE instance, HBRUSH background);
+// Registers both classes; the error code when the system refuses, 0 when done.
+DWORD RegisterControlClasses(HINSTANCE instance);
 void UnregisterControlClasses(HINSTANCE instance);
 
 }  // namespace karuvel

@@ -27,7 +27,8 @@ inline constexpr Row kRows[] = {
     {kReplyBox, kReplyFrame, 180, 300, 5415, 855, L""}, {kRequestFrame, 0, 180, 2580, 5775, 1275, L"送信文字列"},
     {kRequestBox, kRequestFrame, 180, 300, 5415, 855, L""}, {kLblVersion, 0, 4620, 240, 1155, 255, nullptr},
     {kTitle, 0, 3180, 120, 1755, 315, L"Karuvel"}, {kTitleShadow, 0, 3240, 120, 1755, 315, L"Karuvel"},
-    {kTitleBar, 0, 180, 360, 5715, 135, L""}};
+    {kTitleBar, 0, 180, 360, 5715, 135, L""}, {kRequestBoxName, kRequestFrame, 105, 0, 0, 0, L"送信文字列"},
+    {kReplyBoxName, kReplyFrame, 105, 0, 0, 0, L"受信文字列"}};
 
 // The control of `row` as it stands in its container, in pixels: left, top, width and height (0 where
 // the row's is).

@@ -30,11 +30,12 @@ inline std::wstring BuildDir() {
   return std::filesystem::path(path, path + GetModuleFileNameW(nullptr, path, MAX_PATH)).parent_path().parent_path().wstring() + L"\\";
 }
 
-// Starts a command line, in `dir` when given; the process handle (the caller closes it) or null.
-// `pid` gets its id.
-inline HANDLE Launch(std::wstring commandLine, DWORD* pid = nullptr, const std::wstring& dir = L"") {
+// Starts a command line, in `dir` when given, and shown as `show` asks when not -1 (as a shortcut's
+// "run minimised" asks); the process handle (the caller closes it) or null. `pid` gets its id.
+inline HANDLE Launch(std::wstring commandLine, DWORD* pid = nullptr, const std::wstring& dir = L"", int show = -1) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  if (show >= 0) si.dwFlags = STARTF_USESHOWWINDOW, si.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(),
                       &si, &pi))
@@ -222,8 +223,8 @@ inline BOOL CALLBACK FindControl(HWND child, LPARAM param) {
 // karuvel.exe started when constructed, and ended when destroyed if it still runs.
 class Karuvel {
  public:
-  explicit Karuvel(const std::wstring& exe = BuildDir() + L"karuvel.exe", const std::wstring& dir = L"")
-      : process(Launch(Quoted(exe), &pid, dir)) {}
+  explicit Karuvel(const std::wstring& exe = BuildDir() + L"karuvel.exe", const std::wstring& dir = L"", int show = -1)
+      : process(Launch(Quoted(exe), &pid, dir, show)) {}
   ~Karuvel() {
     if (Running()) TerminateProcess(process.Get(), 1);
     if (process) WaitForSingleObject(process.Get(), 5000);

@@ -37,7 +37,11 @@ class KaruvelWindow : public ::testing::Test {
     root_ = MakeZMemoRoot(std::wstring(name.begin(), name.end()), demo);
   }
   void WriteMemo(const std::string& bytes) { ASSERT_TRUE(WriteBytes(MemoIniOf(root_), bytes)); }
-  HWND C(int id) const { return karuvel_->Control(id); }
+  HWND C(int id) const {
+    HWND control = karuvel_->Control(id);
+    if (!control) ADD_FAILURE() << "no control " << id;
+    return control;
+  }
   bool LoadButtonsOn() const {
     return IsWindowEnabled(C(kCmd切替)) && IsWindowEnabled(C(kCmd再読み込み)) && IsWindowEnabled(C(kCmd終了));
   }
@@ -115,7 +119,16 @@ TEST_F(KaruvelWindow, TwipsFollowTheScreenDpi) {
   Dpi::Set(96);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 520244);  // 2925 twips: 243.75 pixels
-  for (const layout_rows::Row& p : layout_rows::kRows) EXPECT_EQ(layout_rows::Placement(C(p.id), p), layout_rows::InPixels(p, 120)) << p.id;
+}
+
+// Started minimised, as a shortcut can ask: no control has the focus until the window is restored.
+TEST_F(KaruvelWindow, StartsAsItsShortcutAsks) {
+  HWND window = karuvel_.emplace(BuildDir() + L"karuvel.exe", L"", SW_SHOWMINIMIZED).WaitReady(3);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsIconic(window) && karuvel_->Settle());
+  EXPECT_NE(FocusOf(window), C(kCbo切替対象));
+  PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window) && FocusOf(window) == C(kCbo切替対象); }));
 }
 
 // WM_CLOSE ends every scenario below.
@@ -269,8 +282,7 @@ TEST_F(Scenario, SwitchesAndDropsOnEveryKindOfControlWriteNothing) {
        {Step::kDrop, kNoteListName, {psn}, L"", Load(kETagSecond, psn)},
        {Step::kDrop, kRequestBox, {ugu}, L"", Load(kETagSecond, ugu)},
        {Step::kDrop, 0, {psn, ugu}, Expected(kSeveralFiles)},
-       {Step::kDrop, kCbo切替スクリプト, {L"--text", L"LOAD"}},
-       {Step::kDrop, kScriptListName, {L""}},  // one empty name is no file
+       {Step::kDrop, kCbo切替スクリプト, {L"--text", L"LOAD"}},  // no file
        {Step::kDrop, kFraパネル, {broken}, Expected(kPackageMalformed, broken)},
        {Step::kDrop, kCmd切替, {cafe}, Expected(kPackageRefused, cafe)},
        {Step::kDrop, kLblVersion, {korean}, Expected(kPackageRefused, korean)},
@@ -321,47 +333,54 @@ TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResultWithAFullReply) {
       ZMemoHost(L"--reply-lines 20001" + Known()));
 }
 
+// Keys pressed on the window in front, each with the control that has the focus once it is handled
+// (so the keys before it have been handled too); a key that moves the focus must start elsewhere.
+// Then every control is still there.
+testing::AssertionResult Keys(const Karuvel& karuvel, std::initializer_list<std::tuple<WORD, WORD, int>> rows) {
+  HWND window = karuvel.Window();
+  for (const auto& [key, held, then] : rows) {
+    const bool moves = key == VK_TAB || (key >= VK_LEFT && key <= VK_DOWN);
+    if (moves && FocusOf(window) == karuvel.Control(then))
+      return testing::AssertionFailure() << "key " << key << " starts where it should take the focus, " << then;
+    Press(key, held);
+    if (!WaitUntil([&, then = then] { return FocusOf(window) == karuvel.Control(then); }))
+      return testing::AssertionFailure() << "after key " << key << " the focus is not on " << then;
+  }
+  for (const layout_rows::Row& row : layout_rows::kRows)
+    if (!karuvel.Control(row.id)) return testing::AssertionFailure() << "control " << row.id << " is gone";
+  return testing::AssertionSuccess();
+}
+constexpr WORD kNone = 0, kShift = VK_SHIFT;
+
 // Real key presses on the window in front: Tab and Shift+Tab run through every enabled control and
-// out of the text boxes, Esc there changes nothing, Space and Enter press the focused button and
-// nothing elsewhere, and a switch or a drop leaves the focus where it was.
+// out of the text boxes, the arrow keys keep to the row of buttons, Esc in a text box changes
+// nothing, Space and Enter press the focused button and nothing elsewhere, and a switch or a drop
+// leaves the focus where it was.
 TEST_F(Scenario, TheKeyboardAlone) {
   const ZMemoHost host(Known());
   HWND window = karuvel_.emplace().WaitReady(2);
   ASSERT_NE(window, nullptr);
   SetForegroundWindow(window);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window && FocusOf(window) == C(kCbo切替対象); }));
-  const auto allThere = [&] {
-    return std::all_of(std::begin(layout_rows::kRows), std::end(layout_rows::kRows), [&](auto& row) { return C(row.id); });
-  };
-  // Keys in order, each with the control that has the focus once it is handled; so the keys
-  // before it have been handled too. Then every control is still there.
-  constexpr WORD kNone = 0, kShift = VK_SHIFT;
-  const auto keys = [&](std::initializer_list<std::tuple<WORD, WORD, int>> rows) {
-    for (const auto& [key, held, then] : rows) {
-      Press(key, held);
-      if (!WaitUntil([&, then = then] { return FocusOf(window) == C(then); }))
-        return ::testing::AssertionFailure() << "after key " << key << " the focus is not on " << then;
-    }
-    return allThere() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "a control is gone";
-  };
   const int script = kCbo切替スクリプト, note = kCbo切替対象, details = kCmd詳細, load = kCmd切替, reload = kCmd再読み込み,
             exit = kCmd終了, request = kRequestBox, reply = kReplyBox;
   // Collapsed, the text boxes are passed by; Space on 詳細 expands.
-  EXPECT_TRUE(keys({{VK_TAB, kNone, script}, {VK_TAB, kNone, details}, {VK_TAB, kNone, load}, {VK_TAB, kNone, reload},
-                    {VK_TAB, kNone, exit}, {VK_TAB, kNone, note}, {VK_TAB, kShift, exit}, {VK_TAB, kShift, reload},
-                    {VK_TAB, kShift, load}, {VK_TAB, kShift, details}, {VK_SPACE, kNone, details}}));
+  EXPECT_TRUE(Keys(*karuvel_, {{VK_TAB, kNone, script}, {VK_TAB, kNone, details}, {VK_TAB, kNone, load}, {VK_TAB, kNone, reload},
+                               {VK_RIGHT, kNone, exit}, {VK_DOWN, kNone, load}, {VK_LEFT, kNone, exit}, {VK_TAB, kNone, note},
+                               {VK_TAB, kShift, exit}, {VK_TAB, kShift, reload}, {VK_TAB, kShift, load},
+                               {VK_TAB, kShift, details}, {VK_SPACE, kNone, details}}));
   EXPECT_TRUE(WaitUntil([&] { return OuterSize(window).cy == 379; }));
   // Expanded, through both text boxes and out of them both ways; Esc in each changes nothing.
-  EXPECT_TRUE(keys({{VK_TAB, kNone, load}, {VK_TAB, kNone, reload}, {VK_TAB, kNone, exit}, {VK_TAB, kNone, request},
-                    {VK_ESCAPE, kNone, request}, {VK_TAB, kNone, reply}, {VK_ESCAPE, kNone, reply}, {VK_TAB, kNone, note},
-                    {VK_TAB, kShift, reply}, {VK_TAB, kShift, request}, {VK_TAB, kShift, exit}, {VK_TAB, kNone, request},
-                    {VK_TAB, kNone, reply}, {VK_TAB, kNone, note}, {VK_RETURN, kNone, note}, {VK_TAB, kNone, script}}));
+  EXPECT_TRUE(Keys(*karuvel_, {{VK_TAB, kNone, load}, {VK_TAB, kNone, reload}, {VK_TAB, kNone, exit}, {VK_TAB, kNone, request},
+                               {VK_ESCAPE, kNone, request}, {VK_TAB, kNone, reply}, {VK_ESCAPE, kNone, reply}, {VK_TAB, kNone, note},
+                               {VK_TAB, kShift, reply}, {VK_TAB, kShift, request}, {VK_TAB, kShift, exit}, {VK_TAB, kNone, request},
+                               {VK_TAB, kNone, reply}, {VK_TAB, kNone, note}, {VK_RETURN, kNone, note}, {VK_TAB, kNone, script}}));
   EXPECT_TRUE(host.Requests().empty() && karuvel_->MessageBoxes().empty());  // Enter on a list presses nothing
   // Enter and Space on 切替 switch, and a drop loads; the focus is back on 切替 after each.
   const std::string sent = Ansi(Load(kETagFirst, Path(kUguOwnDat)));
-  EXPECT_TRUE(keys({{VK_TAB, kNone, details}, {VK_TAB, kNone, load}, {VK_RETURN, kNone, load}}));
+  EXPECT_TRUE(Keys(*karuvel_, {{VK_TAB, kNone, details}, {VK_TAB, kNone, load}, {VK_RETURN, kNone, load}}));
   EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() == 1; }) && karuvel_->Settle());
-  EXPECT_TRUE(keys({{VK_SPACE, kNone, load}}));
+  EXPECT_TRUE(Keys(*karuvel_, {{VK_SPACE, kNone, load}}));
   EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() == 2; }) && karuvel_->Settle());
   EXPECT_EQ(Drop(CentreOf(C(kTitleBar)), {Path(kPsn)}), DROPEFFECT_COPY);
   EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() == 3; }) && karuvel_->Settle());
@@ -370,18 +389,35 @@ TEST_F(Scenario, TheKeyboardAlone) {
   // (Ctrl+A: Wine's own edit selects everything on it already, so only Windows can tell.)
 }
 
-// While a request blocks the window's thread, the drag source has its answer already.
-TEST_F(Scenario, DropsNeverWaitOnALoad) {
+// While the window cannot take input, nothing waits to run later: with ZMemo's message up (and
+// ZMemo started meanwhile) or a request held by ZMemo, a drop is refused at the cursor, and keys
+// typed during the request are gone with it: one press, one request. The drag source is never held.
+TEST_F(Scenario, NothingWaitsBehindARequestOrAMessage) {
   const std::wstring holdName = L"KaruvelHold" + std::to_wstring(GetCurrentProcessId());
-  const UniqueHandle hold(CreateEventW(nullptr, FALSE, FALSE, holdName.c_str()));
-  ZMemoHost host(L"--hold-event " + holdName + Known());
-  ASSERT_TRUE(karuvel_.emplace().WaitReady(2));
-  EXPECT_EQ(Drop(CentreOf(C(kNoteListName)), {Path(kPsn)}), DROPEFFECT_COPY);
+  const UniqueHandle hold(CreateEventW(nullptr, TRUE, FALSE, holdName.c_str()));  // holds every request until set
+  ZMemoHost host(L"--no-mutex --hold-event " + holdName + Known());
+  HWND window = karuvel_.emplace().WaitReady(2);
+  ASSERT_NE(window, nullptr);
+  Click(C(kCmd切替));
+  ASSERT_TRUE(karuvel_->WaitMessageBox());
+  const UniqueHandle zmemo(CreateMutexW(nullptr, FALSE, L"TMemoManWndMutex"));  // ZMemo starts
+  EXPECT_EQ(Drop(CentreOf(C(kTitleBar)), {Path(kPsn)}), DROPEFFECT_NONE);
+  EXPECT_EQ(karuvel_->CloseMessageBox(), Expected(expected::kZMemoNotRunning));
+  EXPECT_TRUE(karuvel_->Settle() && karuvel_->MessageBoxes().empty() && host.Requests().empty());
+
+  SetForegroundWindow(window);  // the click left the focus on 切替
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window && FocusOf(window) == C(kCmd切替); }));
+  Press(VK_SPACE);
   ASSERT_TRUE(WaitUntil([&] { return host.Requests().size() == 1; }));
+  Press(VK_SPACE), Press(VK_RETURN);
+  EXPECT_EQ(Drop(CentreOf(C(kNoteListName)), {Path(kPsn)}), DROPEFFECT_NONE);
   EXPECT_FALSE(IsWindowEnabled(C(kCmd切替)));
   SetEvent(hold.Get());
-  EXPECT_TRUE(WaitUntil([&] { return LoadButtonsOn(); }));
-  EXPECT_EQ(host.Requests(), std::vector<std::string>{Ansi(Load(kETagFirst, Path(kPsn)))});
+  EXPECT_TRUE(WaitUntil([&] { return LoadButtonsOn() && FocusOf(window) == C(kCmd切替); }));
+  Press(VK_SPACE);  // read after whatever was typed before it
+  EXPECT_TRUE(WaitUntil([&] { return host.Requests().size() >= 2; }) && karuvel_->Settle());
+  const std::string sent = Ansi(Load(kETagFirst, Path(kUguOwnDat)));
+  EXPECT_EQ(host.Requests(), (std::vector<std::string>{sent, sent}));
 }
 
 }  // namespace

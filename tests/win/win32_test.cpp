@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -154,100 +155,282 @@ struct DarkScheme {
   ~DarkScheme() { SetSysColors(std::size(old), kElements, old); }
 };
 
-// The window is made in this process: WM_DPICHANGED carries a pointer to its rectangle, so it is sent
-// from here, and as Wine gives every monitor one DPI and keeps high contrast off, the window is
-// handed the high-contrast query. The pictures go to the build folder, where window_picture_check
-// compares them.
-TEST(Window, IsReadOutFollowsTheDpiAndHighContrastAndASecondFailsWithTheSystemsReason) {
-  bool highContrast = false;
-  MainWindow window([&] { return highContrast; }), second;
-  ASSERT_EQ(window.Load(GetModuleHandleW(nullptr)), 0u);
+// Wine always answers SPI_GETHIGHCONTRAST with "off". This program's own import of
+// SystemParametersInfoW is pointed here, so the window's real query gets the answer a Windows with
+// high contrast available gives: on while `on`.
+struct HighContrastAnswer {
+  using Call = BOOL(WINAPI*)(UINT, UINT, void*, UINT);
+  static inline bool on = false;
+  static inline Call real = nullptr;
+  static BOOL WINAPI Answer(UINT action, UINT size, void* param, UINT flags) {
+    if (action != SPI_GETHIGHCONTRAST || !param) return real(action, size, param, flags);
+    static_cast<HIGHCONTRASTW*>(param)->dwFlags = HCF_AVAILABLE | (on ? HCF_HIGHCONTRASTON : 0);
+    return TRUE;
+  }
+  static void** Slot() {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; d->Name; ++d) {
+      auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+      auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+      for (; lstrcmpiA(reinterpret_cast<char*>(base + d->Name), "user32.dll") == 0 && names->u1.AddressOfData; ++names, ++slots)
+        if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
+            std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, "SystemParametersInfoW") == 0)
+          return reinterpret_cast<void**>(&slots->u1.Function);
+    }
+    return nullptr;
+  }
+  static void Point(void* to) {
+    void** slot = Slot();
+    DWORD was = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+    *slot = to;
+    VirtualProtect(slot, sizeof *slot, was, &was);
+  }
+  HighContrastAnswer() { real = reinterpret_cast<Call>(*Slot()), Point(reinterpret_cast<void*>(&Answer)); }
+  ~HighContrastAnswer() { Point(reinterpret_cast<void*>(real)), on = false; }
+};
+
+// Messages of `id` the window's controls are sent while the object lives (the window's thread
+// is this one).
+struct MessageCount {
+  static inline UINT message = 0;
+  static inline int count = 0;
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == message && GetParent(sent->hwnd)) ++count;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  explicit MessageCount(UINT id) : hook(SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId())) { message = id, count = 0; }
+  ~MessageCount() { UnhookWindowsHookEx(hook); }
+  HHOOK hook;
+};
+
+// The window made in this process: WM_DPICHANGED carries a pointer to its rectangle, so it is sent
+// from here, and Wine gives every monitor one DPI and keeps high contrast off.
+class Window : public testing::Test {
+ protected:
+  void Open() {
+    ASSERT_EQ(window.Load(GetModuleHandleW(nullptr)), 0u);
+    window.Attach(&app, {});
+    window.ListAdd(List::Target, u"付箋8"), window.ListAdd(List::Script, u"C:\\ソフト\\表示.ugu");
+    window.ListSetSelected(List::Target, 0), window.ListSetSelected(List::Script, 0);
+    window.SetText(TextBox::Request, u"LOAD DSCP/1.3\r\nTargetETag: 付箋8"), window.SetText(TextBox::Reply, u"DSCP/1.3 200 OK");
+    window.Show(SW_SHOW);
+    Pump();
+  }
+  HWND C(int id) const {
+    HWND control = window.Control(id);
+    if (!control) ADD_FAILURE() << "no control " << id;
+    return control;
+  }
+  static void Pump() {
+    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+  }
+  void Details() { SendMessageW(C(ids::kCmd詳細), BM_CLICK, 0, 0); }
+  // In front, everything painted, saved where window_picture_check compares it, beside the
+  // record of what drew it.
+  void Picture(const wchar_t* name) {
+    const std::wstring pictures = e2e::BuildDir() + L"window-pictures\\";
+    CreateDirectoryW(pictures.c_str(), nullptr);
+    CopyFileW((e2e::BuildDir() + L"wine\\made-with.txt").c_str(), (pictures + L"pictures-made-with.txt").c_str(), FALSE);
+    const HWND hwnd = window.Handle();
+    SetForegroundWindow(hwnd);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return Pump(), GetForegroundWindow() == hwnd; }) &&
+                e2e::SavePainted(hwnd, pictures + name + L".bmp")) << name;
+  }
+  // Sent as Windows sends it when the window moves to a monitor of `dpi`, with the rectangle it
+  // suggests: the twips' size, a pixel taller at 144 as Windows' scaling of the frame can be.
+  RECT MoveToDpi(int dpi, const RECT& at) {
+    RECT suggested{at.left, at.top, at.left + TwipsToPixels(6240, dpi), at.top + TwipsToPixels(kCollapsedHeightTwips, dpi) + (dpi == 144)};
+    SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    return suggested;
+  }
+
+  const HighContrastAnswer highContrast;
+  MainWindow window;
+  AppState state;
+  WinHostServices host{state.strRootDir};
+  App app{state, window, host};
+};
+
+TEST_F(Window, ASecondFailsWithTheSystemsReason) {
+  Open();
+  MainWindow second;
   // ERROR_CLASS_ALREADY_EXISTS, with the system's text and its line end cut.
   const Text report = ErrorReportText(second.Load(GetModuleHandleW(nullptr)));
   EXPECT_EQ(report.substr(0, 14), u"ERROR #1410 : ");
   EXPECT_TRUE(report.size() > 14 && report.find_last_not_of(u"\r\n ") == report.size() - 1) << TextToUtf8(report);
+}
+
+// Through Active Accessibility, as a screen reader asks.
+TEST_F(Window, IsReadOut) {
+  Open();
+  const auto object = [](HWND hwnd) {
+    IAccessible* found = nullptr;
+    EXPECT_EQ(AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&found)), S_OK);
+    return found;
+  };
+  VARIANT self{};
+  self.vt = VT_I4, self.lVal = CHILDID_SELF;
+  // The text boxes are the system's own objects (so UI Automation keeps its Edit reading), named by
+  // the labels before them.
+  for (const auto& [id, expected] : {std::pair{ids::kRequestBox, L"送信文字列"}, {ids::kReplyBox, L"受信文字列"}}) {
+    EXPECT_EQ(SendMessageW(C(id), WM_GETOBJECT, 0, OBJID_CLIENT), 0) << id;
+    IAccessible* box = object(C(id));
+    BSTR name = nullptr;
+    ASSERT_TRUE(box && SUCCEEDED(box->get_accName(self, &name)));
+    EXPECT_TRUE(name && name == std::wstring(expected)) << id;
+    SysFreeString(name), box->Release();
+  }
+  // The captioned frames are groups whose controls a reader reaches; the title and its bar are passed by.
+  for (const int id : {ids::kFraパネル, ids::kRequestFrame, ids::kReplyFrame, ids::kTitle, ids::kTitleShadow, ids::kTitleBar}) {
+    IAccessible* control = object(C(id));
+    ASSERT_TRUE(control);
+    VARIANT role{}, visibility{}, children[4] = {};
+    LONG got = 0;
+    control->get_accRole(self, &role), control->get_accState(self, &visibility);
+    const bool decoration = id == ids::kTitle || id == ids::kTitleShadow || id == ids::kTitleBar;
+    if (decoration) EXPECT_TRUE(visibility.lVal & STATE_SYSTEM_INVISIBLE) << id;
+    else EXPECT_TRUE(role.lVal == ROLE_SYSTEM_GROUPING && SUCCEEDED(AccessibleChildren(control, 0, 4, children, &got)) &&
+                     got > 0 && children[0].vt == VT_DISPATCH) << id;
+    for (VARIANT& child : children) VariantClear(&child);
+    control->Release();
+  }
+}
+
+// The dialog manager's rules: an arrow key never takes the focus to a control that cannot keep it,
+// every other control says so, and a request moves the focus once.
+TEST_F(Window, KeyboardNavigationKeepsToTheFocusableControls) {
+  Open();
+  Details();  // both text boxes on
+  for (const layout_rows::Row& row : layout_rows::kRows) {
+    HWND control = C(row.id);
+    if (!(GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
+      EXPECT_TRUE(SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_STATIC) << row.id;
+      continue;
+    }
+    for (const BOOL back : {FALSE, TRUE}) {
+      HWND next = GetNextDlgGroupItem(window.Handle(), control, back);
+      EXPECT_TRUE(GetWindowLongW(next, GWL_STYLE) & WS_TABSTOP) << row.id << " to " << GetDlgCtrlID(next);
+    }
+  }
+  EXPECT_EQ(GetNextDlgGroupItem(window.Handle(), C(ids::kCmd終了), FALSE), C(ids::kCmd切替));  // the row wraps
+  SetFocus(C(ids::kCmd切替));
+  const MessageCount focusMoves(WM_SETFOCUS);
+  for (const Button b : {Button::Switch, Button::Reload, Button::Exit}) window.SetButtonEnabled(b, false);
+  EXPECT_EQ(MessageCount::count, 1);
+  EXPECT_EQ(GetFocus(), C(ids::kRequestBox));
+}
+
+TEST_F(Window, FollowsTheDpiOfItsMonitor) {
   for (int dpi : {96, 120, 144, 192})  // every remainder of either sign, halves included
     for (int n = -60; n <= 60; ++n)
       ASSERT_TRUE(TwipsToPixels(n, dpi) == MulDiv(n, dpi, 1440) && PixelsToTwips(n, dpi) == MulDiv(n, 1440, dpi)) << n << " at " << dpi;
-
-  AppState state;
-  WinHostServices host(state.strRootDir);
-  App app{state, window, host};
-  window.Attach(&app, {});
-  window.ListAdd(List::Target, u"付箋8"), window.ListAdd(List::Script, u"C:\\ソフト\\表示.ugu");
-  window.ListSetSelected(List::Target, 0), window.ListSetSelected(List::Script, 0);
-  window.SetText(TextBox::Request, u"LOAD DSCP/1.3\r\nTargetETag: 付箋8"), window.SetText(TextBox::Reply, u"DSCP/1.3 200 OK");
-  window.Show();
-  // Through Active Accessibility, as a screen reader asks: the text boxes by their frames' captions,
-  // the captioned frames as groups, the title and its bar passed by. (The lists take their names
-  // from the labels before them, which Wine does not report: checked on Windows only.)
-  const struct {
-    int id;
-    const wchar_t* name;  // null: not read out
-    LONG role;
-  } heard[] = {{ids::kRequestBox, L"送信文字列", ROLE_SYSTEM_TEXT},     {ids::kReplyBox, L"受信文字列", ROLE_SYSTEM_TEXT},
-               {ids::kRequestFrame, L"送信文字列", ROLE_SYSTEM_GROUPING}, {ids::kReplyFrame, L"受信文字列", ROLE_SYSTEM_GROUPING},
-               {ids::kFraパネル, L"切替対象", ROLE_SYSTEM_GROUPING},       {ids::kTitle, nullptr, 0},
-               {ids::kTitleShadow, nullptr, 0},                           {ids::kTitleBar, nullptr, 0}};
-  for (const auto& h : heard) {
-    IAccessible* object = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(window.Control(h.id), OBJID_CLIENT, kIidAccessible,
-                                         reinterpret_cast<void**>(&object)), S_OK) << h.id;
-    VARIANT self{}, role{}, state{};
-    self.vt = VT_I4, self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    object->get_accName(self, &name);
-    object->get_accRole(self, &role);
-    object->get_accState(self, &state);
-    const bool passedBy = (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
-    if (h.name) EXPECT_TRUE(name && name == std::wstring(h.name) && role.lVal == h.role && !passedBy) << h.id;
-    else EXPECT_TRUE(passedBy) << h.id;
-    // A group's controls are reached through it, as readers walk the tree.
-    VARIANT children[4] = {};
-    LONG got = 0;
-    EXPECT_TRUE(h.role != ROLE_SYSTEM_GROUPING ||
-                (SUCCEEDED(AccessibleChildren(object, 0, 4, children, &got)) && got > 0 && children[0].vt == VT_DISPATCH)) << h.id;
-    for (VARIANT& child : children) VariantClear(&child);
-    SysFreeString(name);
-    object->Release();
-  }
-  const HWND hwnd = window.Handle(), details = window.Control(ids::kCmd詳細);
-  // The pictures, and beside them the record of what drew them that the session keeps.
-  const std::wstring pictures = e2e::BuildDir() + L"window-pictures\\";
-  CreateDirectoryW(pictures.c_str(), nullptr);
-  CopyFileW((e2e::BuildDir() + L"wine\\made-with.txt").c_str(), (pictures + L"pictures-made-with.txt").c_str(), FALSE);
-  const auto picture = [&](const wchar_t* name) {  // in front, everything painted
-    SetForegroundWindow(hwnd);
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    EXPECT_TRUE(e2e::WaitUntil([&] {
-      for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
-      return GetForegroundWindow() == hwnd;
-    }) && e2e::SavePainted(hwnd, pictures + name + L".bmp")) << name;
-  };
+  Open();
+  const HWND hwnd = window.Handle();
   const RECT start = e2e::RectOf(hwnd);
   for (const int dpi : {120, 144, 192, 96}) {
-    // At 144 Windows' suggestion is a pixel taller than the twips give, as its scaling of the frame can be.
-    RECT suggested{start.left, start.top, start.left + TwipsToPixels(6240, dpi),
-                   start.top + TwipsToPixels(kCollapsedHeightTwips, dpi) + (dpi == 144)};
-    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    const RECT now = e2e::RectOf(hwnd);
+    const RECT suggested = MoveToDpi(dpi, start), now = e2e::RectOf(hwnd);
     EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
     for (const layout_rows::Row& row : layout_rows::kRows)
-      EXPECT_EQ(layout_rows::Placement(window.Control(row.id), row), layout_rows::InPixels(row, dpi)) << row.id << " at " << dpi;
+      EXPECT_EQ(layout_rows::Placement(C(row.id), row), layout_rows::InPixels(row, dpi)) << row.id << " at " << dpi;
     // 詳細 toggles between the heights the twips give, both boxes on in the expanded view only.
     for (const auto& [twips, boxesOn] : {std::pair{kExpandedHeightTwips, 2}, {kCollapsedHeightTwips, 0}}) {
-      SendMessageW(details, BM_CLICK, 0, 0);
-      EXPECT_EQ(e2e::OuterSize(hwnd).cy * 10 + IsWindowEnabled(window.Control(ids::kReplyBox)) + IsWindowEnabled(window.Control(ids::kRequestBox)),
+      Details();
+      EXPECT_EQ(e2e::OuterSize(hwnd).cy * 10 + IsWindowEnabled(C(ids::kReplyBox)) + IsWindowEnabled(C(ids::kRequestBox)),
                 TwipsToPixels(twips, dpi) * 10 + boxesOn) << dpi;
-      if (boxesOn && dpi == 144) picture(L"karuvel-144dpi");
+    }
+    // The icons at the sizes of the DPI: 32 and 16 pixels at 96.
+    for (const auto& [which, size] : {std::pair{ICON_BIG, 32}, {ICON_SMALL, 16}}) {
+      ICONINFO info{};
+      const auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, which, 0));
+      BITMAP bitmap{};
+      EXPECT_TRUE(icon && GetIconInfo(icon, &info) && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap)) << dpi;
+      EXPECT_EQ(bitmap.bmWidth, MulDiv(size, dpi, 96)) << dpi;
+      DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
     }
   }
   const RECT end = e2e::RectOf(hwnd);
   EXPECT_TRUE(EqualRect(&end, &start));  // back at 96 as it started
-  SendMessageW(details, BM_CLICK, 0, 0);
-  highContrast = true;
+}
+
+// A title bar taller than the design's takes nothing from the controls: the window grows by what it
+// takes, and 詳細 still toggles between exactly two heights.
+TEST_F(Window, NothingIsClippedUnderATallTitleBar) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  struct Restore {
+    NONCLIENTMETRICSW old;
+    ~Restore() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof old, &old, 0); }
+  } restore{metrics};
+  metrics.iCaptionHeight = 40;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  Open();
+  const HWND hwnd = window.Handle();
+  std::vector<LONG> heights;
+  for (int view = 0; view < 4; ++view, Details()) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    const bool expanded = view % 2;
+    for (const layout_rows::Row& row : layout_rows::kRows) {
+      const bool shown = row.width && (expanded || (row.container != ids::kRequestFrame && row.container != ids::kReplyFrame &&
+                                      row.id != ids::kRequestFrame && row.id != ids::kReplyFrame));
+      RECT r = e2e::RectOf(C(row.id)), inside;
+      EXPECT_TRUE(!shown || (IntersectRect(&inside, &r, &client) && EqualRect(&inside, &r))) << row.id << " in view " << view;
+    }
+    heights.push_back(e2e::OuterSize(hwnd).cy);
+  }
+  EXPECT_TRUE(heights[0] == heights[2] && heights[1] == heights[3] && heights[0] > 195 && heights[1] > 379)
+      << heights[0] << " " << heights[1];
+}
+
+// Under high contrast the window takes the user's colours, read here from what it answers its
+// controls and what the screen shows; a setting that changes no colour repaints nothing.
+TEST_F(Window, TakesTheColoursOfHighContrast) {
+  Open();
+  const HWND hwnd = window.Handle(), box = C(ids::kRequestBox);
+  EXPECT_FALSE(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND) || GetClassLongPtrW(C(ids::kFraパネル), GCLP_HBRBACKGROUND));
+  Details();
+  UpdateWindow(hwnd);
+  SendMessageW(hwnd, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
+  HighContrastAnswer::on = true;
+  const MessageCount told(WM_SYSCOLORCHANGE);
   const DarkScheme scheme;  // its WM_SYSCOLORCHANGE has the window ask again
-  picture(L"karuvel-high-contrast");
+  Pump();
+  EXPECT_GE(MessageCount::count, static_cast<int>(std::size(layout_rows::kRows)));  // each control is told
+  const ScreenDc screen;
+  const struct { HWND control; UINT message; COLORREF text, back; } asked[] = {
+      {box, WM_CTLCOLOREDIT, GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW)},
+      {C(ids::kRequestFrame), WM_CTLCOLORSTATIC, GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE)}};
+  for (const auto& a : asked) {
+    SendMessageW(hwnd, a.message, reinterpret_cast<WPARAM>(screen.Get()), reinterpret_cast<LPARAM>(a.control));
+    EXPECT_EQ(GetTextColor(screen.Get()), a.text);
+    EXPECT_EQ(GetBkColor(screen.Get()), a.back);
+  }
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const RECT r = e2e::RectOf(box);
+  EXPECT_EQ(GetPixel(screen.Get(), r.right - 30, r.bottom - 6), GetSysColor(COLOR_WINDOW));
+}
+
+// The expanded window at 144 DPI and under high contrast, as pictures.
+TEST_F(Window, Pictures) {
+  Open();
+  const RECT start = e2e::RectOf(window.Handle());
+  MoveToDpi(144, start);
+  Details();
+  Picture(L"karuvel-144dpi");
+  Details();
+  MoveToDpi(96, start);
+  Details();
+  HighContrastAnswer::on = true;
+  const DarkScheme scheme;
+  Picture(L"karuvel-high-contrast");
 }
 
 }  // namespace
