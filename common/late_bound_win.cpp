@@ -7,6 +7,7 @@ namespace karuvel {
 namespace {
 
 using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
 
 // The function `name` of a system DLL the program has loaded; null where this Windows has none.
 template <typename Call>
@@ -24,6 +25,11 @@ int WindowDpi(HWND window) {
   int dpi = window && getDpiForWindow ? static_cast<int>(getDpiForWindow(window)) : 0;
   if (dpi <= 0) dpi = GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : 96;
+}
+
+void SearchDllsInSystemFolderOnly() {
+  const auto setDefaultDllDirectories = Find<SetDefaultDllDirectoriesCall>(L"kernel32.dll", "SetDefaultDllDirectories");
+  if (!setDefaultDllDirectories || !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
 }  // namespace karuvel

@@ -10,4 +10,10 @@ namespace karuvel {
 // later); the screen's (LOGPIXELSY) where the call is missing or has no window to answer for.
 int WindowDpi(HWND window);
 
+// Every later DLL search of the process, whatever asks for it, looks only in the system folder
+// (SetDefaultDllDirectories, Windows 8 and Windows 7 with its loader update KB2533623): never in the
+// program's folder, the current folder or PATH. Where the call is missing, only the current folder
+// is taken out of the search (SetDllDirectoryW(L"")).
+void SearchDllsInSystemFolderOnly();
+
 }  // namespace karuvel
