@@ -3,9 +3,9 @@
 # cannot run the build: the zip made twice, in two time zones, gives the same bytes and holds
 # nothing of the time or machine it was made on; its checksum and files are right; its karuvel.exe
 # is a Windows GUI program for the build's processor with no time stamp and no build path in it,
-# needing only Windows' own DLLs (no MinGW runtime beside it), carrying the project's version and a
-# manifest for that processor and for Windows 7 to 11. The exe's headers are read as numbers from
-# its bytes, so neither the time zone nor a tool's wording changes what is checked.
+# needing only Windows' own DLLs (no MinGW runtime beside it), terminal-server aware, carrying the
+# project's version and a manifest for that processor and for Windows 7 to 11. The exe's headers are
+# read as numbers from its bytes, so neither the time zone nor a tool's wording changes what is checked.
 #   release_check.sh <build dir> <version> <win32|win64>
 set -euo pipefail
 build=$(realpath "${1:?build directory}")
@@ -65,11 +65,14 @@ else
   coff=$((pe + 4)) optional=$((pe + 24))
   found_machine=$(hex "$(number "$coff" 2)") stamp=$(number $((coff + 4)) 4) flags=$(number $((coff + 18)) 2)
   found_magic=$(hex "$(number "$optional" 2)") subsystem=$(number $((optional + 68)) 2)
+  dll_flags=$(number $((optional + 70)) 2)
   [ "$found_machine" = "$machine" ] || fail "karuvel.exe is for machine $found_machine, not $machine ($kind)"
   [ "$found_magic" = "$magic" ] || fail "karuvel.exe's optional header magic is $found_magic, not $magic ($kind)"
   [ "$stamp" = 0 ] ||
     fail "karuvel.exe has a link time stamp: ${stamp:-nothing} ($(date -u -d "@${stamp:-0}" '+%F %T UTC')), not 0"
   [ "$subsystem" = 2 ] || fail "karuvel.exe's subsystem is ${subsystem:-nothing}, not 2 (Windows GUI)"
+  (( (${dll_flags:-0} & 0x8000) != 0 )) ||
+    fail "karuvel.exe is not terminal-server aware: its DllCharacteristics $(hex "$dll_flags") lack 0x8000"
   # IMAGE_FILE_EXECUTABLE_IMAGE set, IMAGE_FILE_DLL clear.
   (( (${flags:-0} & 0x2002) == 0x0002 )) ||
     fail "karuvel.exe's characteristics $(hex "$flags") do not make it a program (0x0002 set, 0x2000 clear)"
