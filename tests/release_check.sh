@@ -4,8 +4,9 @@
 # nothing of the time or machine it was made on; its checksum and files are right; its karuvel.exe
 # is a Windows GUI program for the build's processor with no time stamp and no build path in it,
 # needing only Windows' own DLLs (no MinGW runtime beside it), terminal-server aware, carrying the
-# project's version and a manifest for that processor and for Windows 7 to 11. The exe's headers are
-# read as numbers from its bytes, so neither the time zone nor a tool's wording changes what is checked.
+# project's version, the holder and copyright line of its LICENSE, and a manifest for that processor
+# and for Windows 7 to 11. The exe's headers are read as numbers from its bytes, so neither the
+# time zone nor a tool's wording changes what is checked.
 #   release_check.sh <build dir> <version> <win32|win64>
 set -euo pipefail
 build=$(realpath "${1:?build directory}")
@@ -93,9 +94,13 @@ resources=$("$tool-windres" -i "$exe" -O rc) || resources=
 major=${version%%.*} minor=${version#*.}
 grep -q "^ FILEVERSION $major, $minor, 0, 0$" <<<"$resources" || fail "karuvel.exe's file version is not $version"
 grep -q "VALUE \"ProductVersion\", \"$version\"" <<<"$resources" || fail "karuvel.exe's product version is not $version"
-# The version's text too, and in the manifest the DPI asked for (the monitor's on Windows 10 and 11,
-# the system's before) and common controls 6.
-for part in "VALUE \"FileVersion\", \"$version\"" '>PerMonitorV2</dpiAwareness>' '>true</dpiAware>' \
+# The version's text too, the holder and copyright line as the zip's LICENSE states them, and in the
+# manifest the DPI asked for (the monitor's on Windows 10 and 11, the system's before) and common
+# controls 6.
+copyright=$(grep -m 1 '^Copyright ' "$work/$top/LICENSE" || true)
+for part in "VALUE \"FileVersion\", \"$version\"" "VALUE \"LegalCopyright\", \"$copyright\"" \
+            "VALUE \"CompanyName\", \"$(sed 's/^Copyright ([cC]) [0-9, -]* //' <<<"$copyright")\"" \
+            '>PerMonitorV2</dpiAwareness>' '>true</dpiAware>' \
             'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""'; do
   grep -qF -- "$part" <<<"$resources" || fail "karuvel.exe's resources lack $part"
 done
