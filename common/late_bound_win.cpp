@@ -9,6 +9,7 @@ namespace {
 using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiCall = int(WINAPI*)(int, UINT);
 using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
 
 // The function `name` of a system DLL the program has loaded; null where this Windows has none.
 template <typename Call>
@@ -36,6 +37,11 @@ int SystemMetricForDpi(int index, int dpi) {
 void ClientToWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
   const auto forDpi = Find<AdjustWindowRectExForDpiCall>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (!forDpi || !forDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi))) AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+void SearchDllsInSystemFolderOnly() {
+  const auto setDefaultDllDirectories = Find<SetDefaultDllDirectoriesCall>(L"kernel32.dll", "SetDefaultDllDirectories");
+  if (!setDefaultDllDirectories || !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
 }  // namespace karuvel

@@ -19,4 +19,10 @@ int SystemMetricForDpi(int index, int dpi);
 // AdjustWindowRectEx where the call is missing.
 void ClientToWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi);
 
+// Every later DLL search of the process, whatever asks for it, looks only in the system folder
+// (SetDefaultDllDirectories, Windows 8 and Windows 7 with its loader update KB2533623): never in the
+// program's folder, the current folder or PATH. Where the call is missing, only the current folder
+// is taken out of the search (SetDllDirectoryW(L"")).
+void SearchDllsInSystemFolderOnly();
+
 }  // namespace karuvel

@@ -50,15 +50,16 @@ HMODULE LoadFrom(std::wstring path) {
 
 bool ChcDscpLibrary::Load() {
   if (send_ != nullptr) return true;
-  HMODULE module = nullptr;
-  const std::wstring dir = ProgramDirectory();
-  if (!dir.empty()) module = LoadFrom(dir);
-  if (module == nullptr && !zmemoRoot_.empty()) module = LoadFrom(std::wstring(zmemoRoot_.begin(), zmemoRoot_.end()));
-  if (module == nullptr) return false;
-  module_.Reset(module);
-  send_ = reinterpret_cast<SendFn>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, "chc_DSCPSend")));
-  if (send_ == nullptr) module_.Reset();
-  return send_ != nullptr;
+  // ZMemo's own copy first: a stale copy beside the program, or one unpacked there from a
+  // downloaded zip, must never shadow it. A copy that does not load, or lacks the call, is passed over.
+  for (const std::wstring& folder : {std::wstring(zmemoRoot_.begin(), zmemoRoot_.end()), ProgramDirectory()}) {
+    module_.Reset(LoadFrom(folder));
+    if (!module_) continue;
+    send_ = reinterpret_cast<SendFn>(reinterpret_cast<void (*)(void)>(GetProcAddress(module_.Get(), "chc_DSCPSend")));
+    if (send_ != nullptr) return true;
+  }
+  module_.Reset();
+  return false;
 }
 
 bool ChcDscpLibrary::Send(const char* host, const char* request, char* reply, int32_t& result) {

@@ -1,4 +1,4 @@
-// chc_dscp.dll, loaded on first use: from the program's own folder first, then from ZMemo's folder,
+// chc_dscp.dll, loaded on first use: from ZMemo's folder first, then from the program's own folder,
 // each by its full path; never from the current folder or PATH.
 #pragma once
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "common/error_box_win.h"
+#include "common/late_bound_win.h"
 #include "dscp/dscp_library_win.h"
 #include "dscp/script_switch.h"
 #include "settings/reg.h"
@@ -62,7 +63,7 @@ void Cmd終了_Click() { EndProcessNow(); }
 
 void Main(Program& program) {
   // No library is ever looked for in the current folder, whatever loads it.
-  SetDllDirectoryW(L"");
+  SearchDllsInSystemFolderOnly();
   // 1. A second instance ends silently: no window, no message, no mutex.
   if (!ClaimFirstInstance(program.instanceMarker)) EndProcessNow();
   // 2. The own mutex, whatever its outcome.

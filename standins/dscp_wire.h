@@ -20,3 +20,6 @@
 #define KARUVEL_DSCP_NO_NUL_ENV "KARUVEL_DSCP_NO_NUL"
 // Result to return after a completed exchange instead of 0 (tests of the caller).
 #define KARUVEL_DSCP_FORCE_RESULT_ENV "KARUVEL_DSCP_FORCE_RESULT"
+// A folder: a copy of the library loaded from any other folder refuses every request, so a test
+// can tell which of several copies answered.
+#define KARUVEL_DSCP_ONLY_IN_ENV "KARUVEL_DSCP_ONLY_IN"

@@ -3,9 +3,10 @@
 # cannot run the build: the zip made twice, in two time zones, gives the same bytes and holds
 # nothing of the time or machine it was made on; its checksum and files are right; its karuvel.exe
 # is a Windows GUI program for the build's processor with no time stamp and no build path in it,
-# needing only Windows' own DLLs (no MinGW runtime beside it), carrying the project's version and a
-# manifest for that processor and for Windows 7 to 11. The exe's headers are read as numbers from
-# its bytes, so neither the time zone nor a tool's wording changes what is checked.
+# needing only Windows' own DLLs (no MinGW runtime beside it), terminal-server aware, carrying the
+# project's version, the holder and copyright line of its LICENSE, and a manifest for that processor
+# and for Windows 7 to 11. The exe's headers are read as numbers from its bytes, so neither the
+# time zone nor a tool's wording changes what is checked.
 #   release_check.sh <build dir> <version> <win32|win64>
 set -euo pipefail
 build=$(realpath "${1:?build directory}")
@@ -65,11 +66,14 @@ else
   coff=$((pe + 4)) optional=$((pe + 24))
   found_machine=$(hex "$(number "$coff" 2)") stamp=$(number $((coff + 4)) 4) flags=$(number $((coff + 18)) 2)
   found_magic=$(hex "$(number "$optional" 2)") subsystem=$(number $((optional + 68)) 2)
+  dll_flags=$(number $((optional + 70)) 2)
   [ "$found_machine" = "$machine" ] || fail "karuvel.exe is for machine $found_machine, not $machine ($kind)"
   [ "$found_magic" = "$magic" ] || fail "karuvel.exe's optional header magic is $found_magic, not $magic ($kind)"
   [ "$stamp" = 0 ] ||
     fail "karuvel.exe has a link time stamp: ${stamp:-nothing} ($(date -u -d "@${stamp:-0}" '+%F %T UTC')), not 0"
   [ "$subsystem" = 2 ] || fail "karuvel.exe's subsystem is ${subsystem:-nothing}, not 2 (Windows GUI)"
+  (( (${dll_flags:-0} & 0x8000) != 0 )) ||
+    fail "karuvel.exe is not terminal-server aware: its DllCharacteristics $(hex "$dll_flags") lack 0x8000"
   # IMAGE_FILE_EXECUTABLE_IMAGE set, IMAGE_FILE_DLL clear.
   (( (${flags:-0} & 0x2002) == 0x0002 )) ||
     fail "karuvel.exe's characteristics $(hex "$flags") do not make it a program (0x0002 set, 0x2000 clear)"
@@ -90,9 +94,13 @@ resources=$("$tool-windres" -i "$exe" -O rc) || resources=
 major=${version%%.*} minor=${version#*.}
 grep -q "^ FILEVERSION $major, $minor, 0, 0$" <<<"$resources" || fail "karuvel.exe's file version is not $version"
 grep -q "VALUE \"ProductVersion\", \"$version\"" <<<"$resources" || fail "karuvel.exe's product version is not $version"
-# The version's text too, and in the manifest the DPI asked for (the monitor's on Windows 10 and 11,
-# the system's before) and common controls 6.
-for part in "VALUE \"FileVersion\", \"$version\"" '>PerMonitorV2</dpiAwareness>' '>true</dpiAware>' \
+# The version's text too, the holder and copyright line as the zip's LICENSE states them, and in the
+# manifest the DPI asked for (the monitor's on Windows 10 and 11, the system's before) and common
+# controls 6.
+copyright=$(grep -m 1 '^Copyright ' "$work/$top/LICENSE" || true)
+for part in "VALUE \"FileVersion\", \"$version\"" "VALUE \"LegalCopyright\", \"$copyright\"" \
+            "VALUE \"CompanyName\", \"$(sed 's/^Copyright ([cC]) [0-9, -]* //' <<<"$copyright")\"" \
+            '>PerMonitorV2</dpiAwareness>' '>true</dpiAware>' \
             'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""'; do
   grep -qF -- "$part" <<<"$resources" || fail "karuvel.exe's resources lack $part"
 done

@@ -5,7 +5,8 @@
 // start or the host address is not an IPv4 literal; -3 the connection failed; -4 sending failed;
 // -5 the connection or the reply timed out; -6 receiving failed. On every failure the buffer holds
 // a short text saying what failed. KARUVEL_DSCP_FORCE_RESULT replaces the result of a completed
-// exchange, and KARUVEL_DSCP_NO_NUL lets a long reply fill the buffer without its NUL, for tests.
+// exchange, KARUVEL_DSCP_NO_NUL lets a long reply fill the buffer without its NUL, and
+// KARUVEL_DSCP_ONLY_IN makes a copy loaded from another folder refuse with -2, for tests.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -25,6 +26,21 @@ int EnvInt(const char* name, int fallback) {
   const long parsed = std::strtol(value, &end, 10);
   return (end != value && *end == '\0' && parsed > 0 && parsed < 0x7FFFFFFF) ? static_cast<int>(parsed)
                                                                               : fallback;
+}
+
+// Whether this copy of the library was loaded from `folder`, given without its trailing backslash;
+// Windows paths match without regard to letter case.
+bool LoadedFrom(const char* folder) {
+  HMODULE self = nullptr;
+  char path[MAX_PATH] = {};
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCSTR>(&LoadedFrom), &self))
+    return false;
+  const DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
+  char* name = std::strrchr(path, '\\');
+  if (n == 0 || n >= MAX_PATH || name == nullptr) return false;
+  *name = '\0';
+  return lstrcmpiA(path, folder) == 0;
 }
 
 void SetReply(char* reply, const char* text) {
@@ -81,6 +97,12 @@ int WaitFor(SOCKET s, bool write, DWORD deadline) {
 
 extern "C" int __stdcall chc_DSCPSend(const char* host, const char* request, char* reply) {
   if (reply == nullptr) return -2;
+  char onlyIn[MAX_PATH] = {};
+  const DWORD onlyInLength = GetEnvironmentVariableA(KARUVEL_DSCP_ONLY_IN_ENV, onlyIn, sizeof onlyIn);
+  if (onlyInLength > 0 && (onlyInLength >= sizeof onlyIn || !LoadedFrom(onlyIn))) {
+    SetReply(reply, "chc_dscp: not the copy asked for");
+    return -2;
+  }
   // A request must open with its command line.
   if (request == nullptr || request[0] == '\0' || request[0] == '\r' || request[0] == '\n') {
     SetReply(reply, "chc_dscp: no command line in the request");

@@ -205,6 +205,7 @@ class Scenario : public KaruvelWindow {
   void TearDown() override {
     SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", nullptr);
     SetEnvironmentVariableW(L"KARUVEL_DSCP_NO_NUL", nullptr);
+    SetEnvironmentVariableW(L"KARUVEL_DSCP_ONLY_IN", nullptr);
   }
   static constexpr wchar_t kLibrary[] = L"\\chc_dscp.dll";
   // The demo's notes known to the host, so that it answers without touching memo.ini as ZMemo would.
@@ -307,8 +308,9 @@ TEST_F(Scenario, RefusalsBeforeAnyRequest) {
   Run({{Step::kDrop, kNoteListName, {Path(kPsn)}, noLibrary, Load(kETagFirst, Path(kPsn))},
        {Step::kLibraryBeside},
        {Step::kSwitch, 0, {}, L"", ugu}}, ZMemoHost(Known()), exe);
-  // Only in ZMemo's folder.
-  ASSERT_TRUE(DeleteFileW((app + kLibrary).c_str()) && CopyFileW((BuildDir() + kLibrary).c_str(), Path(kLibrary).c_str(), FALSE));
+  // In both folders ZMemo's own copy answers; the one beside the program would refuse.
+  ASSERT_TRUE(CopyFileW((BuildDir() + kLibrary).c_str(), Path(kLibrary).c_str(), FALSE));
+  SetEnvironmentVariableW(L"KARUVEL_DSCP_ONLY_IN", root_.c_str());
   Run({{Step::kSwitch, 0, {}, L"", ugu}}, ZMemoHost(Known()), exe);
 }
 
