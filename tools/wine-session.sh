@@ -128,9 +128,9 @@ fi
 # The persistent server; later wine processes attach to it.
 wineserver -p </dev/null >/dev/null 2>&1
 
-# 96 DPI and the font smoothing of a new Wine 8 prefix (on, greyscale, gamma 0, RGB), which the
-# guide's pictures were taken with, set at every start: a test that changed them and died before
-# putting them back must not change what later sessions draw. Wine takes the user's LogPixels, else
+# 96 DPI, the font smoothing of a new Wine 8 prefix (on, greyscale, gamma 0, RGB), which the
+# guide's pictures were taken with, and the title bar's own height, set at every start: a test that
+# changed them and died before putting them back must not change what later sessions draw. Wine takes the user's LogPixels, else
 # the machine's, else 96; both are set so that removing the user's value changes nothing.
 # package_check.sh imports this file again right before it takes the pictures.
 dpi=96
@@ -143,6 +143,9 @@ REGEDIT4
 "FontSmoothingType"=dword:00000001
 "FontSmoothingGamma"=dword:00000000
 "FontSmoothingOrientation"=dword:00000001
+
+[HKEY_CURRENT_USER\Control Panel\Desktop\WindowMetrics]
+"CaptionHeight"=-
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]
 "LogPixels"=dword:$(printf %08x $dpi)
