@@ -15,11 +15,10 @@ namespace karuvel::fakes {
 
 inline std::string U8(const Text& text) { return TextToUtf8(text); }
 
-// Ordinary files in memory by exact path. Records every existence test in order; an open can give
-// a stream that fails after some bytes, and reads come in steps of `step` bytes.
+// Ordinary files in memory by exact path. An open can give a stream that fails after some bytes, and
+// reads come in steps of `step` bytes.
 struct FakeFileSystem : FileSystem {
   std::map<Text, std::string> files;
-  mutable std::vector<Text> asked;
   int failingOpen = 0;      // the n-th open gives a stream that fails after failAfter bytes
   size_t failAfter = 0;
   size_t step = 64 * 1024;  // most bytes per Read
@@ -27,10 +26,7 @@ struct FakeFileSystem : FileSystem {
   std::function<void(int)> beforeOpen;  // given the open's number, from 1
 
   void Add(const Text& path, std::string bytes = {}) { files[path] = std::move(bytes); }
-  bool IsOrdinaryFile(TextView path) const override {
-    asked.emplace_back(path);
-    return files.count(Text(path)) != 0;
-  }
+  bool IsOrdinaryFile(TextView path) const override { return files.count(Text(path)) != 0; }
   std::unique_ptr<ByteStream> OpenRead(TextView path) const override {
     if (beforeOpen) beforeOpen(opens + 1);
     const auto it = files.find(Text(path));
