@@ -102,13 +102,6 @@ TEST(MemoIni, FileThatCannotBeReadInEitherPassLeavesTheTable) {
     };
     EXPECT_EQ(Read(memo, setUp), "7|old|old.ugu|old.ugu") << open << " " << after;
   }
-  // Rewritten between the passes: the notes come from the first, their settings from the second.
-  EXPECT_EQ(Read("1_ScriptEnableDscpServer=true\r\n2_ScriptEnableDscpServer=true\r\n", [](auto& fs) {
-              fs.beforeOpen = [&fs](int open) {
-                if (open == 2) fs.Add(u"memo.ini", "2_ETag=two\r\n3_ScriptEnableDscpServer=true\r\n");
-              };
-            }),
-            "1||| / 2|two||");
 }
 
 TEST(CheckScriptPackage, WhereTheDataMustBe) {
