@@ -1,5 +1,5 @@
 // The portable core below the window: text conversions, the memo.ini reader (bytes in, the note
-// table out) and the package check (the files it asks about, in order).
+// table out) and the package check.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,12 +17,7 @@ using namespace std::string_literals;
 // A test that never ends fails within a minute, not at the test runner's timeout.
 const unsigned kWatchdog = alarm(60);
 
-TEST(Text, ConversionsKeepEveryCharacterAndStopAtTheirEnd) {
-  const Text sample = u"C:\\°\\表示ソ能\\a.ugu Ж\u0800 \U0001F600\U00010000";
-  EXPECT_EQ(TextToUtf8(sample), "C:\\°\\表示ソ能\\a.ugu Ж\u0800 \U0001F600\U00010000");
-  EXPECT_EQ(Utf8ToText(TextToUtf8(sample)), sample);
-  EXPECT_EQ(Utf8ToText("a\xFF" "b\xC0\xAF\xE8\xA1"), u"a\uFFFDb\uFFFD\uFFFD\uFFFD");  // stray, overlong, cut short
-  EXPECT_EQ(TextToUtf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+TEST(Text, AnsiBytesEndWhereToldAndABlankUserNameIsDefault) {
   EXPECT_EQ(AnsiToText(std::string_view("\x95\x5C\x95\x5C", 2)), u"表");
   EXPECT_EQ(UserNameOrDefault(u" ") + UserNameOrDefault(u"") + UserNameOrDefault(u" a\t"), u"defaultdefault a\t");
 }
@@ -107,44 +102,23 @@ TEST(MemoIni, FileThatCannotBeReadInEitherPassLeavesTheTable) {
     };
     EXPECT_EQ(Read(memo, setUp), "7|old|old.ugu|old.ugu") << open << " " << after;
   }
-  // Rewritten between the passes: the notes come from the first, their settings from the second.
-  EXPECT_EQ(Read("1_ScriptEnableDscpServer=true\r\n2_ScriptEnableDscpServer=true\r\n", [](auto& fs) {
-              fs.beforeOpen = [&fs](int open) {
-                if (open == 2) fs.Add(u"memo.ini", "2_ETag=two\r\n3_ScriptEnableDscpServer=true\r\n");
-              };
-            }),
-            "1||| / 2|two||");
 }
 
-TEST(CheckScriptPackage, ResultAndTheFilesAskedFor) {
+TEST(CheckScriptPackage, WhereTheDataMustBe) {
   fakes::FakeFileSystem fs;
   for (const char16_t* path :
-       {u"C:\\S\\Foo.ugu", u"C:\\S\\FOO\\DAT\\mio00.euu", u"C:\\S\\DAT\\mio00.euu", u"C:\\S\\Foo.txt",
-        u"C:\\T\\Bar.ugu", u"C:\\T\\Bar.psn", u"C:\\T\\DAT\\mio00.euu", u"C:\\T\\DAT\\aya00.out", u"C:\\T\\README",
-        u"C:\\T\\a.b.ugu",
-        u"C:\\U\\ab.psn", u"C:\\U\\AB\\DAT\\aya00.out", u"C:\\U\\abz.Psn", u"C:\\U\\ABZ\\DAT\\aya00.out",
-        u"C:/S/foo.ugu", u"C:/S/FOO/DAT/mio00.euu"})
+       {u"C:\\S\\Foo.ugu", u"C:\\S\\FOO\\DAT\\mio00.euu", u"C:\\S\\Foo.txt", u"C:\\T\\Bar.ugu", u"C:\\T\\Bar.psn",
+        u"C:\\T\\DAT\\mio00.euu", u"C:\\T\\DAT\\aya00.out", u"C:\\T\\README", u"C:\\T\\a.b.ugu", u"C:\\U\\ab.psn",
+        u"C:\\U\\AB\\DAT\\aya00.out", u"C:\\U\\abz.Psn", u"C:\\U\\ABZ\\DAT\\aya00.out", u"C:/S/foo.ugu", u"C:/S/FOO/DAT/mio00.euu"})
     fs.Add(path);
-  const struct { Text path; int16_t result; std::vector<Text> asked; } rows[] = {
-      {u"C:\\S\\Foo.ugu", PackageOk, {u"C:\\S\\Foo.ugu", u"C:\\S\\FOO\\DAT\\mio00.euu"}},
-      {u"C:\\T\\Bar.ugu", PackageOk, {u"C:\\T\\Bar.ugu", u"C:\\T\\BAR\\DAT\\mio00.euu", u"C:\\T\\DAT\\mio00.euu"}},
-      {u"C:\\T\\Bar.psn", PackageMalformed, {u"C:\\T\\Bar.psn", u"C:\\T\\BAR\\DAT\\aya00.out"}},
-      {u"C:\\S\\Gone.ugu", PackageNotFound, {u"C:\\S\\Gone.ugu"}},
-      {u"C:\\T\\README", PackageMalformed, {u"C:\\T\\README"}},
-      {u"C:\\S\\Foo.txt", PackageMalformed, {u"C:\\S\\Foo.txt"}},
+  const std::pair<Text, int16_t> rows[] = {
+      {u"C:\\S\\Foo.ugu", PackageOk}, {u"C:\\T\\Bar.ugu", PackageOk}, {u"C:\\T\\Bar.psn", PackageMalformed},
+      {u"C:\\S\\Gone.ugu", PackageNotFound}, {u"C:\\T\\README", PackageMalformed}, {u"C:\\S\\Foo.txt", PackageMalformed},
+      {u"C:\\S\\Foo.ugu\\", PackageMalformed}, {u"C:\\T\\a.b.ugu", PackageOk},
       // Names of fewer than three characters before the first dot have no directory of their own.
-      {u"C:\\T\\a.b.ugu", PackageOk, {u"C:\\T\\a.b.ugu", u"C:\\T\\\\DAT\\mio00.euu", u"C:\\T\\DAT\\mio00.euu"}},
-      {u"C:\\U\\ab.psn", PackageMalformed, {u"C:\\U\\ab.psn", u"C:\\U\\\\DAT\\aya00.out"}},
-      {u"C:\\U\\abz.Psn", PackageOk, {u"C:\\U\\abz.Psn", u"C:\\U\\ABZ\\DAT\\aya00.out"}},
-      {u"C:/S/foo.ugu", PackageMalformed,  // the directory part ends at a "\" only
-       {u"C:/S/foo.ugu", u"C:/S/foo.uguFOO\\DAT\\mio00.euu", u"C:/S/foo.uguDAT\\mio00.euu"}},
-      {u"C:\\S\\Foo.ugu\\", PackageMalformed, {u"C:\\S\\Foo.ugu"}},
-  };
-  for (const auto& row : rows) {
-    fs.asked.clear();
-    EXPECT_EQ(CheckScriptPackage(row.path, fs), row.result) << fakes::U8(row.path);
-    EXPECT_EQ(fs.asked, row.asked) << fakes::U8(row.path);
-  }
+      {u"C:\\U\\ab.psn", PackageMalformed}, {u"C:\\U\\abz.Psn", PackageOk},
+      {u"C:/S/foo.ugu", PackageMalformed}};  // the directory part ends at a "\" only
+  for (const auto& [path, result] : rows) EXPECT_EQ(CheckScriptPackage(path, fs), result) << fakes::U8(path);
 }
 
 }  // namespace
