@@ -103,8 +103,8 @@ LRESULT CALLBACK BehaviourProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_GETOBJECT: {
       const LONG object = static_cast<LONG>(lParam);
-      // Nothing to add: the system's own object answers, as it does for the system's controls.
       if (object != OBJID_CLIENT && object != OBJID_WINDOW) break;
+      // Nothing to add: the system's own object answers, as it does for the system's controls.
       if (!behaviour.name && !behaviour.role && !behaviour.decorative) break;
       // The subclass id is the library: one value that says which window's library answers.
       if (const LRESULT answer = reinterpret_cast<AccessibilityLibrary*>(id)->Answer(hwnd, wParam, object, behaviour))

@@ -62,7 +62,7 @@ void Form_Unload() { EndProgram(); }
 void Cmd終了_Click() { EndProcessNow(); }
 
 void Main(Program& program) {
-  // No library is ever looked for in the current folder, whatever loads it.
+  // Before anything loads a library: from here on every search looks in the system folder only.
   SearchDllsInSystemFolderOnly();
   // 1. A second instance ends silently: no window, no message, no mutex.
   if (!ClaimFirstInstance(program.instanceMarker)) EndProcessNow();

@@ -178,10 +178,11 @@ struct HighContrastAnswer {
     return nullptr;
   }
   static void Point(void* to) {
+    void** slot = Slot();
     DWORD was = 0;
-    VirtualProtect(Slot(), sizeof(void*), PAGE_READWRITE, &was);
-    *Slot() = to;
-    VirtualProtect(Slot(), sizeof(void*), was, &was);
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+    *slot = to;
+    VirtualProtect(slot, sizeof *slot, was, &was);
   }
   HighContrastAnswer() { real = reinterpret_cast<Call>(*Slot()), Point(reinterpret_cast<void*>(&Answer)); }
   ~HighContrastAnswer() { Point(reinterpret_cast<void*>(real)), on = false; }
