@@ -9,7 +9,7 @@
 
 #include "shell/control_ids.h"
 #include "standins/demo_shots/screenshot_win.h"
-#include "tests/e2e/karuvel_driver.h"
+#include "standins/demo_shots/window_driver_win.h"
 
 using namespace karuvel::e2e;
 using namespace karuvel::ids;
@@ -22,7 +22,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring out = std::wstring(argv[2]) + L"\\";
   wchar_t exe[MAX_PATH] = {};
   GetFullPathNameW(argv[1], MAX_PATH, exe, nullptr);
-  Karuvel karuvel(exe);
+  KaruvelProcess karuvel(exe);
   if (!karuvel.process) return 3;
   HWND window = karuvel.WaitReady(2);  // the demo's two notes
   if (!window) {

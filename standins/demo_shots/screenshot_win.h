@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/e2e/karuvel_driver.h"
+#include "standins/demo_shots/window_driver_win.h"
 
 namespace karuvel::e2e {
 
