@@ -1,6 +1,7 @@
 // Drives karuvel.exe from another process as a user would: the launch, its window and controls,
-// choices, clicks, texts and message boxes. The demo's screenshots, the soak and the end-to-end tests
-// all drive it through this; waits time out, so a blocked program cannot hang its driver.
+// choices, clicks, texts and message boxes. The demo's screenshots use it as it is; the tests and the
+// soak through tests/e2e/karuvel_driver.h on top of it. Waits time out, so a blocked program cannot
+// hang its driver.
 #pragma once
 
 #include <windows.h>
