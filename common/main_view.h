@@ -33,7 +33,8 @@ class MainView {
   // Modal message box owned by the window: OK only, no icon, caption "KARUVEL".
   virtual void ShowMessage(const Text& text) = 0;
 
-  // The wait cursor while a blocking request runs.
+  // The wait cursor while a blocking request runs. Ending it throws away the keys and clicks that
+  // came meanwhile, so a key typed during the wait presses nothing afterwards.
   virtual void SetBusy(bool busy) = 0;
 };
 

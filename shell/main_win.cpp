@@ -62,7 +62,8 @@ void Form_Unload() { EndProgram(); }
 void Cmd終了_Click() { EndProcessNow(); }
 
 void Main(Program& program) {
-  // Before anything loads a library: from here on every search looks in the system folder only.
+  // Before anything loads a library: from here on searches look in the system folder only, where
+  // the system can say so (late_bound_win.h).
   SearchDllsInSystemFolderOnly();
   // 1. A second instance ends silently: no window, no message, no mutex.
   if (!ClaimFirstInstance(program.instanceMarker)) EndProcessNow();

@@ -18,9 +18,9 @@ using namespace ids;
 
 constexpr COLORREF kShapeFill = RGB(192, 192, 192);
 
-// Design sizes, in twips: outside 6240 by 5685, inside 6150 by 5310.
+// Design sizes, in twips: outside 6240 by 5685 (expanded), inside 6150 by 5310.
 constexpr int kOuterWidthTwips = 6240;
-constexpr int kFrameHeightTwips = 5685 - 5310;
+constexpr int kNonClientHeightTwips = kExpandedHeightTwips - 5310;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kDropDownListTwips = 2400;  // room for the open list below a drop-down
@@ -162,14 +162,15 @@ DWORD RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   return RegisterClassExW(&main) ? 0 : GetLastError();
 }
 
-}  // namespace
-
+// Whether the user has turned high contrast on.
 bool SystemHighContrast() {
   HIGHCONTRASTW contrast{};
   contrast.cbSize = sizeof contrast;
   return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
          (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
+
+}  // namespace
 
 MainWindow::~MainWindow() {
   if (hwnd_) {
@@ -219,13 +220,13 @@ void MainWindow::UpdateColours(bool repaint) {
   if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-// The designed size, grown by exactly what the system's title bar and borders take beyond the
-// design's, so that a taller title bar clips nothing.
+// The designed size, grown just enough that the view's controls fit in the client area the
+// system's title bar and borders leave.
 SIZE MainWindow::OuterPixels(int heightTwips) const {
   // A view shows the controls that begin inside its designed client area.
   int right = 0, bottom = 0;
   for (const ControlLayout& c : kLayout) {
-    if (c.parent || c.top >= heightTwips - kFrameHeightTwips) continue;
+    if (c.parent || c.top >= heightTwips - kNonClientHeightTwips) continue;
     right = std::max(right, c.left + c.width);
     bottom = std::max(bottom, c.top + c.height);
   }
@@ -261,20 +262,15 @@ DWORD MainWindow::Load(HINSTANCE instance) {
 
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  heightTwips_ = kCollapsedHeightTwips;
-  SIZE size = OuterPixels(heightTwips_);
+  const SIZE size = OuterPixels(kCollapsedHeightTwips);
   hwnd_ = CreateWindowExW(kExStyle, kMainWindowClass, kMainWindowCaption, kStyle,
                           work.left + (work.right - work.left - size.cx) / 2,
                           work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy, nullptr,
                           nullptr, instance, this);
   if (!hwnd_) return GetLastError();
   // The monitor the window came up on can have another DPI than the screen's it was sized at.
-  if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
-    dpi_ = dpi;
-    size = OuterPixels(heightTwips_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  heightPixels_ = size.cy;
+  dpi_ = WindowDpi(hwnd_);
+  SetOuterHeightTwips(kCollapsedHeightTwips);
   UpdateIcons();
 
   // Made first, then given their fonts and places as a change of DPI gives them.
@@ -289,7 +285,8 @@ DWORD MainWindow::Load(HINSTANCE instance) {
       case Kind::Frame:
         cls = kFrameClass;
         exStyles = WS_EX_CONTROLPARENT;
-        // Frames of opaque controls only: they need not paint beneath them. (Labels show through.)
+        // Frames of opaque controls only: they need not paint beneath them. (切替対象's labels show
+        // through; a text box's label has no size.)
         if (c.id != kFraパネル) styles |= WS_CLIPCHILDREN;
         break;
       case Kind::Button:

@@ -25,9 +25,6 @@ struct WindowActions {
   std::function<void(const DropData&)> drop;    // files dropped anywhere on the window
 };
 
-// Whether the user has turned high contrast on (SPI_GETHIGHCONTRAST).
-bool SystemHighContrast();
-
 class MainWindow : public MainView {
  public:
   MainWindow() = default;

@@ -129,9 +129,10 @@ fi
 wineserver -p </dev/null >/dev/null 2>&1
 
 # 96 DPI, the font smoothing of a new Wine 8 prefix (on, greyscale, gamma 0, RGB), which the
-# guide's pictures were taken with, and the title bar's own height, set at every start: a test that
-# changed them and died before putting them back must not change what later sessions draw. Wine takes the user's LogPixels, else
-# the machine's, else 96; both are set so that removing the user's value changes nothing.
+# guide's pictures were taken with, and the title bar's own height, set at every start: a test
+# that changed them and died before putting them back must not change what later sessions draw.
+# Wine takes the user's LogPixels, else the machine's, else 96; both are set so that removing the
+# user's value changes nothing.
 # package_check.sh imports this file again right before it takes the pictures.
 dpi=96
 cat > "$KARUVEL_WINE_DIR/desktop.reg" <<REG

@@ -9,7 +9,7 @@
 
 #include "shell/control_ids.h"
 #include "standins/demo_shots/screenshot_win.h"
-#include "standins/demo_shots/window_driver_win.h"
+#include "standins/window_driver_win.h"
 
 using namespace karuvel::e2e;
 using namespace karuvel::ids;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "standins/demo_shots/window_driver_win.h"
+#include "standins/window_driver_win.h"
 
 namespace karuvel::e2e {
 

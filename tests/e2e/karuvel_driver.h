@@ -14,7 +14,7 @@
 
 #include "common/owners_win.h"
 #include "shell/control_ids.h"
-#include "standins/demo_shots/window_driver_win.h"
+#include "standins/window_driver_win.h"
 #include "tests/e2e/drag_source.h"
 
 namespace karuvel::e2e {

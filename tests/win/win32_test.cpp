@@ -160,6 +160,7 @@ struct HighContrastAnswer {
   using Call = BOOL(WINAPI*)(UINT, UINT, void*, UINT);
   static inline bool on = false;
   static inline Call real = nullptr;
+  static inline void** import = nullptr;  // this program's slot for it
   static BOOL WINAPI Answer(UINT action, UINT size, void* param, UINT flags) {
     if (action != SPI_GETHIGHCONTRAST || !param) return real(action, size, param, flags);
     static_cast<HIGHCONTRASTW*>(param)->dwFlags = HCF_AVAILABLE | (on ? HCF_HIGHCONTRASTON : 0);
@@ -178,13 +179,12 @@ struct HighContrastAnswer {
     return nullptr;
   }
   static void Point(void* to) {
-    void** slot = Slot();
     DWORD was = 0;
-    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
-    *slot = to;
-    VirtualProtect(slot, sizeof *slot, was, &was);
+    VirtualProtect(import, sizeof *import, PAGE_READWRITE, &was);
+    *import = to;
+    VirtualProtect(import, sizeof *import, was, &was);
   }
-  HighContrastAnswer() { real = reinterpret_cast<Call>(*Slot()), Point(reinterpret_cast<void*>(&Answer)); }
+  HighContrastAnswer() { import = Slot(), real = reinterpret_cast<Call>(*import), Point(reinterpret_cast<void*>(&Answer)); }
   ~HighContrastAnswer() { Point(reinterpret_cast<void*>(real)), on = false; }
 };
 
