@@ -15,9 +15,6 @@
 // NUL-terminated text in it, so at most 19999 bytes; one that fills all 20000 and leaves no NUL
 // breaks that, and the caller reads such a reply to the buffer's end and no further.
 #define KARUVEL_DSCP_REPLY_BUFFER 20000
-// Set to 1, the library breaks that: a reply of 20000 bytes or more fills the whole buffer and
-// leaves no NUL (tests of the caller).
-#define KARUVEL_DSCP_NO_NUL_ENV "KARUVEL_DSCP_NO_NUL"
 // Result to return after a completed exchange instead of 0 (tests of the caller).
 #define KARUVEL_DSCP_FORCE_RESULT_ENV "KARUVEL_DSCP_FORCE_RESULT"
 // A folder: a copy of the library loaded from any other folder refuses every request, so a test

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,12 +92,6 @@ class KaruvelProcess {
     if (process) WaitForSingleObject(process.Get(), 5000);
   }
   bool Running() const { return process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT; }
-  std::optional<DWORD> WaitExit(DWORD ms = 5000) const {
-    DWORD code = 0;
-    if (!process || WaitForSingleObject(process.Get(), ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.Get(), &code))
-      return std::nullopt;
-    return code;
-  }
   // The visible top-level windows of a class that belong to the process.
   std::vector<HWND> TopLevel(const wchar_t* cls) const {
     std::vector<HWND> found;

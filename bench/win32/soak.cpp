@@ -1,7 +1,8 @@
 // Soak: many switches and drops in a row against the stand-in host while the host is now and then
 // gone, deaf, slow past the library's time-out or answering with the largest reply. Afterwards
-// Karuvel still answers, its handles and private memory are back near where they started, and the
-// host's log holds exactly the requests that were meant to reach it.
+// Karuvel still answers, its handles and private memory are back near where they started, the
+// host's log holds exactly the requests that were meant to reach it, and Karuvel has written
+// nothing to the registry or the disk.
 //
 // On demand, not part of the test command: soak.exe <karuvel.exe> runs 50 switches and 20 drops,
 // and with KARUVEL_SOAK=long 2000 switches and 500 drops. Exit code 0 when every check held.
@@ -9,6 +10,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +29,8 @@ constexpr DWORD kLibraryTimeoutMs = 400;  // given to the stand-in library throu
 constexpr DWORD kSlowHostMs = 700;        // past that time-out
 constexpr int kFullReply = 19999;         // the most a reply can hold in the 20000-byte buffer
 constexpr int kPhaseLength = 5;           // operations between changes of the host's mood
+
+void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
 
 bool LongRun() {
   char value[16] = {};
@@ -128,6 +132,59 @@ class Watched {
   DWORD pid_;
   UniqueHandle process_;
 };
+
+// ---- What a writer would change -----------------------------------------------------------------
+
+// Keys, values and files by path, with what a write changes in each.
+using Snapshot = std::map<std::wstring, std::string>;
+
+void TakeKey(HKEY parent, const std::wstring& name, const std::wstring& path, Snapshot& out) {
+  if (name == L"Temporary System Parameters") return;  // Wine's own cache, filled by any window program
+  UniqueKey key;
+  if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
+  wchar_t child[16384];
+  BYTE data[65536];
+  for (DWORD i = 0, n = 16384, size = sizeof data, type = 0;
+       RegEnumValueW(key.Get(), i, child, &n, nullptr, &type, data, &size) == 0; ++i, n = 16384, size = sizeof data)
+    out[path + L"=" + child] = std::to_string(type) + std::string(reinterpret_cast<char*>(data), size);
+  out[path] = "key";
+  for (DWORD i = 0, n = 16384; RegEnumKeyExW(key.Get(), i, child, &n, nullptr, nullptr, nullptr, nullptr) == 0; ++i, n = 16384)
+    TakeKey(key.Get(), child, path + L"\\" + child, out);
+}
+
+void TakeTree(const std::wstring& dir, Snapshot& out, bool deep = true) {
+  WIN32_FIND_DATAW f;
+  const UniqueFind search(FindFirstFileW((dir + L"\\*").c_str(), &f));
+  for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.Get(), &f)) {
+    const std::wstring name = f.cFileName, path = dir + L"\\" + name;
+    if (name == L"." || name == L"..") continue;
+    out[path] = std::to_string(f.dwFileAttributes) + " " + std::to_string(f.ftLastWriteTime.dwLowDateTime) + " " +
+                std::to_string(f.nFileSizeLow);
+    if (deep && (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) TakeTree(path, out);
+  }
+}
+
+// The user's registry, ZMemo's root, and the top of the roaming profile and of the program's own
+// folder (Wine maps some profile folders onto the whole home directory, so only their tops).
+Snapshot Take(const std::wstring& root, const std::wstring& programFolder) {
+  Snapshot s;
+  wchar_t appData[MAX_PATH] = {};
+  TakeKey(HKEY_CURRENT_USER, L"Software", L"HKCU", s);
+  TakeTree(root, s);
+  TakeTree(std::wstring(appData, GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH)), s, false);
+  TakeTree(programFolder, s, false);
+  return s;
+}
+
+// The paths changed, gone or new, for the report.
+std::string Changed(const Snapshot& before, const Snapshot& after) {
+  std::string paths;
+  for (const auto& [path, state] : before)
+    if (!after.count(path) || after.at(path) != state) paths += " " + Utf8Of(path);
+  for (const auto& [path, state] : after)
+    if (!before.count(path)) paths += " " + Utf8Of(path);
+  return paths;
+}
 
 // ---- The stand-in host ------------------------------------------------------------------------
 
@@ -241,6 +298,8 @@ int Soak() {
     host = std::make_unique<MoodyHost>(mood, port = UseFreshPort(tries));
   if (!check(host->Up(), "the host listens on a port of its own")) return 1;
 
+  const std::wstring programFolder = BuildDir().substr(0, BuildDir().size() - 1);
+  const Snapshot before = Take(root, programFolder);
   Karuvel karuvel;
   if (!check(static_cast<bool>(karuvel.process), "karuvel.exe started")) return 1;
   HWND window = karuvel.WaitReady(static_cast<int>(notes.size()));
@@ -368,6 +427,9 @@ int Soak() {
   // And it still closes as the user closes it.
   PostMessageW(window, WM_CLOSE, 0, 0);
   check(karuvel.WaitExit() == std::optional<DWORD>(0), "Karuvel ends with code 0 when closed");
+  const Snapshot after = Take(root, programFolder);
+  check(after == before, "Karuvel wrote nothing; changed:" + Changed(before, after));
+  std::printf("soak: %zu registry keys and values, files and folders compared before and after\n", before.size());
   SetEnvironmentVariableW(L"KARUVEL_DSCP_TIMEOUT_MS", nullptr);
   std::printf("soak: %s\n", check.Failed() ? "FAILED" : "passed");
   return check.Failed() ? 1 : 0;

@@ -5,8 +5,7 @@
 // start or the host address is not an IPv4 literal; -3 the connection failed; -4 sending failed;
 // -5 the connection or the reply timed out; -6 receiving failed. On every failure the buffer holds
 // a short text saying what failed. KARUVEL_DSCP_FORCE_RESULT replaces the result of a completed
-// exchange, KARUVEL_DSCP_NO_NUL lets a long reply fill the buffer without its NUL, and
-// KARUVEL_DSCP_ONLY_IN makes a copy loaded from another folder refuse with -2, for tests.
+// exchange, and KARUVEL_DSCP_ONLY_IN makes a copy loaded from another folder refuse with -2, for tests.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -170,12 +169,10 @@ extern "C" int __stdcall chc_DSCPSend(const char* host, const char* request, cha
   }
   shutdown(sock.get(), SD_SEND);
 
-  // The reply ends when the host closes; whatever does not fit before the last NUL is dropped,
-  // unless the caller's handling of a buffer without any NUL is under test.
+  // The reply ends when the host closes; whatever does not fit before the last NUL is dropped.
   char received[KARUVEL_DSCP_REPLY_BUFFER] = {};
   size_t used = 0;
-  const bool noNul = EnvInt(KARUVEL_DSCP_NO_NUL_ENV, 0) == 1;
-  const size_t capacity = KARUVEL_DSCP_REPLY_BUFFER - (noNul ? 0 : 1);
+  const size_t capacity = KARUVEL_DSCP_REPLY_BUFFER - 1;
   for (;;) {
     ready = WaitFor(sock.get(), false, deadline);
     if (ready == 0) {
@@ -199,7 +196,7 @@ extern "C" int __stdcall chc_DSCPSend(const char* host, const char* request, cha
     used += take;
   }
   std::memcpy(reply, received, used);
-  if (used < KARUVEL_DSCP_REPLY_BUFFER) reply[used] = '\0';
+  reply[used] = '\0';
   // Tests of the caller's handling of results set one here; the reply stays as received.
   char forced[16] = {};
   if (GetEnvironmentVariableA(KARUVEL_DSCP_FORCE_RESULT_ENV, forced, sizeof forced) > 0)

@@ -10,8 +10,6 @@
 //     --etag E          one more known ETag (UTF-8 on the command line is not assumed: wide args)
 //     --reply-hex HEX   answer every request with these bytes ("" answers nothing)
 //     --reply-fill N    answer every request with N bytes 'a'..'z' repeated
-//     --reply-lines N   the same in lines: "a".."z" and CR LF repeated, N bytes in all (a window
-//                       lays out a long reply in lines far sooner than as one word)
 //     --silent-ms N     read the request, then wait N ms before answering
 //     --exit-after N    end after N requests
 //     --no-mutex        do not hold the mutex
@@ -409,9 +407,6 @@ int wmain(int argc, wchar_t** argv) {
       options.fixedReply = true;
       const int n = _wtoi(argv[++i]);
       for (int k = 0; k < n; ++k) options.reply.push_back(static_cast<char>('a' + k % 26));
-    } else if (arg == L"--reply-lines") {
-      options.fixedReply = true;
-      for (int k = 0, n = _wtoi(argv[++i]); k < n; ++k) options.reply.push_back("abcdefghijklmnopqrstuvwxyz\r\n"[k % 28]);
     } else if (arg == L"--silent-ms") {
       options.silentMs = _wtoi(argv[++i]);
     } else if (arg == L"--hold-event") {

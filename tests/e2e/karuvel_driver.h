@@ -26,15 +26,6 @@ inline std::wstring BuildDir() {
   return std::filesystem::path(path, path + GetModuleFileNameW(nullptr, path, MAX_PATH)).parent_path().parent_path().wstring() + L"\\";
 }
 
-// Runs a command line to its end (killed after `ms`); its exit code, or -1.
-inline int RunToEnd(const std::wstring& commandLine, DWORD ms = 15000) {
-  const UniqueHandle process(Launch(commandLine));
-  DWORD code = static_cast<DWORD>(-1);
-  if (process && WaitForSingleObject(process.Get(), ms) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
-  else if (process) TerminateProcess(process.Get(), code);
-  return static_cast<int>(code);
-}
-
 inline RECT RectOf(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
@@ -43,7 +34,6 @@ inline RECT RectOf(HWND window) {
 inline SIZE OuterSize(HWND window) { const RECT r = RectOf(window); return SIZE{r.right - r.left, r.bottom - r.top}; }
 inline POINT CentreOf(HWND window) { const RECT r = RectOf(window); return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-inline void SetEditText(HWND edit, const std::wstring& text) { Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
 inline std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
 
 // A key pressed and let go as a user would, with a modifier held (VK_SHIFT; 0 for none); it goes to
@@ -105,7 +95,8 @@ inline std::wstring MakeZMemoRoot(const std::wstring& name, bool demo = false) {
   for (const std::wstring& dir : {base, root, root + L"\\USERS", MemoIniOf(root).substr(0, MemoIniOf(root).rfind(L'\\'))})
     CreateDirectoryW(dir.c_str(), nullptr);
   DeleteFileW(MemoIniOf(root).c_str());
-  if (demo) RunToEnd(Quoted(BuildDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root));
+  const UniqueHandle install(demo ? Launch(Quoted(BuildDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root)) : nullptr);
+  if (install) WaitForSingleObject(install.Get(), 15000);
   return root;
 }
 
@@ -159,6 +150,12 @@ class ZMemoHost {
 struct Karuvel : KaruvelProcess {
   explicit Karuvel(const std::wstring& exe = BuildDir() + L"karuvel.exe", const std::wstring& dir = L"", int show = -1)
       : KaruvelProcess(exe, dir, show) {}
+  std::optional<DWORD> WaitExit(DWORD ms = 5000) const {
+    DWORD code = 0;
+    if (!process || WaitForSingleObject(process.Get(), ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.Get(), &code))
+      return std::nullopt;
+    return code;
+  }
   // The one message box closed with OK: its text, or "(none)"; marked when the box is not as every
   // box must be (caption "KARUVEL", OK only, owned by the window) or does not go.
   std::wstring CloseMessageBox() const {

@@ -14,7 +14,6 @@
 #include "common/ansi.h"
 #include "common/cp932.h"
 #include "common/dpi.h"
-#include "common/error_box_win.h"
 #include "common/owners_win.h"
 #include "packages/script_package.h"
 #include "settings/memo_ini.h"
@@ -126,8 +125,8 @@ TEST(Registry, ReadsShortRegSzOnlyAndWritesTheKeyPath) {
 TEST(Mutexes, CountOnlyWhileHeld) {
   {
     const auto hold = [](const wchar_t* name) { return UniqueHandle(CreateMutexW(nullptr, FALSE, name)); };
-    const UniqueHandle lower = hold(L"tmemomanwndmutex"), karuvel = hold(L"TKaruvelWndMutex");
-    EXPECT_EQ(IsZMemoRunning(), 0);  // names are case-sensitive
+    const UniqueHandle karuvel = hold(L"TKaruvelWndMutex");
+    EXPECT_EQ(IsZMemoRunning(), 0);
     CreateOwnMutex();
     EXPECT_EQ(lnghMutex.Get(), nullptr);
     const UniqueHandle zmemo = hold(L"TMemoManWndMutex");
@@ -166,16 +165,14 @@ struct HighContrastAnswer {
     static_cast<HIGHCONTRASTW*>(param)->dwFlags = HCF_AVAILABLE | (on ? HCF_HIGHCONTRASTON : 0);
     return TRUE;
   }
-  static void** Slot() {
+  // The slot this program's import table holds the function's address in.
+  static void** Slot(Call function) {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
     const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
     auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
     for (; d->Name; ++d)
-      for (auto *name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk), *slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-           lstrcmpiA(reinterpret_cast<char*>(base + d->Name), "user32.dll") == 0 && name->u1.AddressOfData; ++name, ++slot)
-        if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
-            std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name, "SystemParametersInfoW") == 0)
-          return reinterpret_cast<void**>(&slot->u1.Function);
+      for (auto* slot = reinterpret_cast<void**>(base + d->FirstThunk); *slot; ++slot)
+        if (*slot == reinterpret_cast<void*>(function)) return slot;
     return nullptr;
   }
   static void Point(void* to) {
@@ -184,8 +181,14 @@ struct HighContrastAnswer {
     *import = to;
     VirtualProtect(import, sizeof *import, was, &was);
   }
-  HighContrastAnswer() { import = Slot(), real = reinterpret_cast<Call>(*import), Point(reinterpret_cast<void*>(&Answer)); }
-  ~HighContrastAnswer() { Point(reinterpret_cast<void*>(real)), on = false; }
+  HighContrastAnswer() {
+    real = reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoW")));
+    if ((import = Slot(real)) != nullptr) Point(reinterpret_cast<void*>(&Answer));
+  }
+  ~HighContrastAnswer() {
+    if (import) Point(reinterpret_cast<void*>(real));
+    on = false;
+  }
 };
 
 // Messages of `id` the window's controls are sent while the object lives (the window's thread
@@ -251,15 +254,6 @@ class Window : public testing::Test {
   WinHostServices host{state.strRootDir};
   App app{state, window, host};
 };
-
-TEST_F(Window, ASecondFailsWithTheSystemsReason) {
-  Open();
-  MainWindow second;
-  // ERROR_CLASS_ALREADY_EXISTS, with the system's text and its line end cut.
-  const Text report = ErrorReportText(second.Load(GetModuleHandleW(nullptr)));
-  EXPECT_EQ(report.substr(0, 14), u"ERROR #1410 : ");
-  EXPECT_TRUE(report.size() > 14 && report.find_last_not_of(u"\r\n ") == report.size() - 1) << TextToUtf8(report);
-}
 
 // Through Active Accessibility, as a screen reader asks.
 TEST_F(Window, IsReadOut) {
