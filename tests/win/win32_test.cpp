@@ -1,12 +1,12 @@
-// Karuvel's Windows halves against the real thing under Wine: the system's code page 932, trees in
-// the temp folder (letter case, hidden files, wildcards, a file another program writes), the registry, named mutexes held by
-// other processes, and a real window: at every DPI, under high contrast, as a screen reader hears it.
+// Karuvel's Windows halves against the real thing under Wine: the system's code page 932, files in
+// the temp folder (letter case, hidden files, wildcards, a file another program writes), the
+// registry, named mutexes held by other processes, and a real window: at every DPI, under high
+// contrast, as a screen reader hears it.
 #include <windows.h>
 #include <oleacc.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -24,7 +24,7 @@
 #include "shell/running_marks.h"
 #include "standins/demo_shots/screenshot_win.h"
 #include "tests/e2e/karuvel_driver.h"
-#include "tests/layout_rows.h"
+#include "tests/win/layout_rows.h"
 
 namespace karuvel {
 namespace {
@@ -68,19 +68,6 @@ class Tree : public testing::Test {
       std::filesystem::temp_directory_path() / (L"カルベル表" + std::to_wstring(GetCurrentProcessId()));
 };
 
-TEST_F(Tree, PackageCheckLooksForTheDataFileOnDisk) {
-  // The information file, its data file (both made when there is one) and the result.
-  const std::tuple<const char16_t*, const char16_t*, DWORD, int> rows[] = {
-      {u"表\\ソ能表.ugu", u"表\\ソ能表\\DAT\\mio00.euu", 0, 0},  // each ends in byte 0x5C
-      {u"I\\Foo.ugu", u"I\\FOO\\DAT\\mio00.euu", FILE_ATTRIBUTE_HIDDEN, -2},
-      {u"J\\Foo.psn", u"J\\FOO\\DAT\\aya00.out", FILE_ATTRIBUTE_DIRECTORY, -2},
-  };
-  for (const auto& [info, data, dataAttributes, expected] : rows) {
-    if (data) Make(info), Make(data, dataAttributes);
-    EXPECT_EQ(CheckScriptPackage(At(info), RealFileSystem()), expected) << TextToUtf8(info);
-  }
-}
-
 TEST_F(Tree, OrdinaryFilesAndMemoIniWhileZMemoWritesIt) {
   const Text file = Make(u"a表.txt");
   EXPECT_TRUE(RealFileSystem().IsOrdinaryFile(At(u"A表.TXT")) && FileExists(file + u"\\", RealFileSystem()));
@@ -121,16 +108,14 @@ TEST(Registry, ReadsShortRegSzOnlyAndWritesTheKeyPath) {
   RegDeleteTreeW(user, Wide(root));
 }
 
-// Held here as another program would hold them: only their names matter to Karuvel.
-TEST(Mutexes, CountOnlyWhileHeld) {
+// Held here as another program would hold them: Karuvel looks at them and keeps no handle. Whether
+// they count, the end-to-end tests show.
+TEST(Mutexes, KaruvelKeepsNoHandleOnAnotherProgramsMutex) {
   {
-    const auto hold = [](const wchar_t* name) { return UniqueHandle(CreateMutexW(nullptr, FALSE, name)); };
-    const UniqueHandle karuvel = hold(L"TKaruvelWndMutex");
-    EXPECT_EQ(IsZMemoRunning(), 0);
+    const UniqueHandle zmemo(CreateMutexW(nullptr, FALSE, L"TMemoManWndMutex")),
+        karuvel(CreateMutexW(nullptr, FALSE, L"TKaruvelWndMutex"));
     CreateOwnMutex();
-    EXPECT_EQ(lnghMutex.Get(), nullptr);
-    const UniqueHandle zmemo = hold(L"TMemoManWndMutex");
-    EXPECT_EQ(IsZMemoRunning(), 1);
+    EXPECT_TRUE(IsZMemoRunning() == 1 && !lnghMutex);
   }
   // With their holders' handles closed, the mutexes are gone: Karuvel kept no handle on them.
   EXPECT_FALSE(e2e::MutexExists("TMemoManWndMutex") || e2e::MutexExists("TKaruvelWndMutex"));
@@ -325,8 +310,13 @@ TEST_F(Window, FollowsTheDpiOfItsMonitor) {
   for (const int dpi : {120, 144, 192, 96}) {
     const RECT suggested = MoveToDpi(dpi, start), now = e2e::RectOf(hwnd);
     EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
-    for (const layout_rows::Row& row : layout_rows::kRows)
+    for (const layout_rows::Row& row : layout_rows::kRows) {
       EXPECT_EQ(layout_rows::Placement(C(row.id), row), layout_rows::InPixels(row, dpi)) << row.id << " at " << dpi;
+      EXPECT_EQ(GetParent(C(row.id)), row.container ? C(row.container) : hwnd) << row.id;
+      if (row.caption && *row.caption) {
+        EXPECT_EQ(e2e::ReadText(C(row.id)), row.caption) << row.id;
+      }
+    }
     // 詳細 toggles between the heights the twips give, both boxes on in the expanded view only.
     for (const auto& [twips, boxesOn] : {std::pair{kExpandedHeightTwips, 2}, {kCollapsedHeightTwips, 0}}) {
       Details();

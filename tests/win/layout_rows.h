@@ -1,6 +1,6 @@
-// The window's layout as the tests expect it, written once for the end-to-end and the Win32 tests:
-// each control's container and place in twips, 15 to the pixel at 96 DPI (height 0: the control
-// sizes itself, or has no size), and its text at start-up where that is fixed.
+// The window's layout as the tests expect it: each control's container and place in twips, 15 to
+// the pixel at 96 DPI (height 0: the control sizes itself, or has no size), and its caption where
+// it has a fixed one.
 #pragma once
 
 #include <windows.h>
