@@ -68,7 +68,7 @@ class Tree : public testing::Test {
       std::filesystem::temp_directory_path() / (L"カルベル表" + std::to_wstring(GetCurrentProcessId()));
 };
 
-TEST_F(Tree, OrdinaryFilesAndMemoIniWhileZMemoWritesIt) {
+TEST_F(Tree, OrdinaryFilesAndMemoIniWhileZMemoWritesItOrAnotherLocksIt) {
   const Text file = Make(u"a表.txt");
   EXPECT_TRUE(RealFileSystem().IsOrdinaryFile(At(u"A表.TXT")) && FileExists(file + u"\\", RealFileSystem()));
   const Text others[] = {Make(u"h.txt", FILE_ATTRIBUTE_HIDDEN), Make(u"s.txt", FILE_ATTRIBUTE_SYSTEM),
@@ -81,6 +81,9 @@ TEST_F(Tree, OrdinaryFilesAndMemoIniWhileZMemoWritesIt) {
   NoteTable table;
   ReadMemoIni(memo, table, RealFileSystem());
   ReadMemoIni(Make(u"hidden.ini", FILE_ATTRIBUTE_HIDDEN, "1_ScriptEnableDscpServer=true\r\n"), table, RealFileSystem());
+  const Text locked = Make(u"locked.ini", 0, "2_ScriptEnableDscpServer=true\r\n");  // as by a program that shares nothing
+  const UniqueFile lock(CreateFileW(Wide(locked), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ReadMemoIni(locked, table, RealFileSystem());
   EXPECT_TRUE(table.intNoteCount == 1 && table.Notes[0].strETag == u"表");
 }
 
