@@ -96,7 +96,7 @@ inline std::wstring MakeZMemoRoot(const std::wstring& name, bool demo = false) {
     CreateDirectoryW(dir.c_str(), nullptr);
   DeleteFileW(MemoIniOf(root).c_str());
   const UniqueHandle install(demo ? Launch(Quoted(BuildDir() + L"zmemo_host.exe") + L" install-demo " + Quoted(root)) : nullptr);
-  if (install) WaitForSingleObject(install.Get(), 15000);
+  if (install && WaitForSingleObject(install.Get(), 15000) != WAIT_OBJECT_0) TerminateProcess(install.Get(), 1);
   return root;
 }
 
