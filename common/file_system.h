@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "common/text.h"
@@ -22,6 +23,9 @@ class FileSystem {
   // True when an ordinary file exists at exactly this path: not a directory, not hidden, not a
   // system file. Wildcards never match. Every error reads as false; never raises.
   virtual bool IsOrdinaryFile(TextView path) const = 0;
+  // When the ordinary file at `path` was last written, in 100-nanosecond ticks since 1601 as Windows
+  // counts; 0 where IsOrdinaryFile is false.
+  virtual uint64_t LastWriteTime(TextView path) const = 0;
   // Opens the file for reading, sharing it with writers; null when it cannot be opened. The stream
   // owns the handle and closes it when destroyed.
   virtual std::unique_ptr<ByteStream> OpenRead(TextView path) const = 0;

@@ -44,10 +44,15 @@ bool IsHiddenName(TextView path) {
 
 class PosixFileSystem final : public FileSystem {
  public:
-  bool IsOrdinaryFile(TextView path) const override {
-    if (path.empty() || HasPatternOrNul(path) || IsHiddenName(path)) return false;
+  bool IsOrdinaryFile(TextView path) const override { return LastWriteTime(path) != 0; }
+
+  uint64_t LastWriteTime(TextView path) const override {
+    if (path.empty() || HasPatternOrNul(path) || IsHiddenName(path)) return 0;
     struct stat st {};
-    return ::stat(TextToUtf8(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (::stat(TextToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    // Seconds since 1970 as Windows' ticks since 1601, so no file reads as 0.
+    constexpr uint64_t kTicksTo1970 = 116444736000000000u;
+    return kTicksTo1970 + static_cast<uint64_t>(st.st_mtim.tv_sec) * 10000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec) / 100u;
   }
 
   std::unique_ptr<ByteStream> OpenRead(TextView path) const override {

@@ -33,8 +33,10 @@ class FileStream final : public ByteStream {
 
 class WinFileSystem final : public FileSystem {
  public:
-  bool IsOrdinaryFile(TextView path) const override {
-    if (path.empty() || HasPatternOrNul(path)) return false;
+  bool IsOrdinaryFile(TextView path) const override { return LastWriteTime(path) != 0; }
+
+  uint64_t LastWriteTime(TextView path) const override {
+    if (path.empty() || HasPatternOrNul(path)) return 0;
     const Text name(path);
     // No error box for a drive that is not ready; errors read as "no file".
     const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
@@ -42,9 +44,10 @@ class WinFileSystem final : public FileSystem {
     const UniqueFind search(
         FindFirstFileExW(Wide(name), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     SetErrorMode(oldMode);
-    if (!search) return false;
     constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    return (data.dwFileAttributes & kNotOrdinary) == 0;
+    if (!search || (data.dwFileAttributes & kNotOrdinary) != 0) return 0;
+    const uint64_t written = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return written != 0 ? written : 1;  // a file stamped 1601 is still there
   }
 
   std::unique_ptr<ByteStream> OpenRead(TextView path) const override {

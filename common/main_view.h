@@ -33,9 +33,12 @@ class MainView {
   // Modal message box owned by the window: OK only, no icon, caption "KARUVEL".
   virtual void ShowMessage(const Text& text) = 0;
 
-  // The wait cursor while a blocking request runs. Ending it throws away the keys and clicks that
-  // came meanwhile, so a key typed during the wait presses nothing afterwards.
+  // A switch or a drop under way, from its buttons going off to its last message: the wait cursor,
+  // and all input that comes meanwhile thrown away, before each message and at the end, so a key
+  // typed during the wait neither closes a message unseen nor presses anything afterwards.
   virtual void SetBusy(bool busy) = 0;
+  // Paints what the window holds now: the thread is about to block, and nothing paints until it is back.
+  virtual void ShowNow() = 0;
 };
 
 }  // namespace karuvel

@@ -32,7 +32,7 @@ void RegisterDroppedScript(LoadContext& load, const DropData& Data) {
     return;
   }
 
-  SetLoadButtonsEnabled(view, false);
+  SetLoading(view, true);
   for (const Text& path : Data.files) {
     const int16_t checked = CheckDroppedPackage(path, load.files);
     if (checked != PackageOk) {
@@ -44,7 +44,7 @@ void RegisterDroppedScript(LoadContext& load, const DropData& Data) {
     view.SetText(TextBox::Reply, Text());
     SendDscpRequest(load);
   }
-  SetLoadButtonsEnabled(view, true);
+  SetLoading(view, false);
 }
 
 }  // namespace karuvel

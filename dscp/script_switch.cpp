@@ -65,7 +65,7 @@ void Cmd切替_Click(LoadContext& load) {
     return;
   }
   MainView& view = load.view;
-  SetLoadButtonsEnabled(view, false);
+  SetLoading(view, true);
 
   const int noteIndex = view.ListSelected(List::Target);
   const int scriptIndex = view.ListSelected(List::Script);
@@ -75,13 +75,13 @@ void Cmd切替_Click(LoadContext& load) {
     SendDscpRequest(load);
   }
 
-  SetLoadButtonsEnabled(view, true);
+  SetLoading(view, false);
 }
 
-void SetLoadButtonsEnabled(MainView& view, bool enabled) {
-  view.SetButtonEnabled(Button::Switch, enabled);
-  view.SetButtonEnabled(Button::Reload, enabled);
-  view.SetButtonEnabled(Button::Exit, enabled);
+void SetLoading(MainView& view, bool loading) {
+  if (!loading) view.SetBusy(false);  // before the buttons are back, so what came meanwhile presses none
+  for (const Button button : {Button::Switch, Button::Reload, Button::Exit}) view.SetButtonEnabled(button, !loading);
+  if (loading) view.SetBusy(true);
 }
 
 }  // namespace karuvel

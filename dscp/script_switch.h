@@ -23,8 +23,9 @@ extern const char16_t kZMemoNotRunning[];
 // strSendText and returns 0. Returns -9 otherwise (with the outcome message for a failed check).
 int32_t SwitchScript(LoadContext& load, int16_t noteIndex, int16_t scriptIndex);
 
-// Cmd切替, Cmd再読み込み and Cmd終了 together: off while a load is under way.
-void SetLoadButtonsEnabled(MainView& view, bool enabled);
+// A load under way, or over: Cmd切替, Cmd再読み込み and Cmd終了 go off together and the window is busy
+// (SetBusy), from the buttons going off to the last message of the load.
+void SetLoading(MainView& view, bool loading);
 
 // The switch button: switch, then show request and reply; the three buttons are off meanwhile.
 void Cmd切替_Click(LoadContext& load);

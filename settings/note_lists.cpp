@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "settings/memo_ini.h"
-#include "settings/user_dir.h"
 
 namespace karuvel {
 
@@ -11,8 +10,9 @@ const TextView kNoSwitchableNoteMessage =
     u"切替可能な付箋がありません。\r"
     u"付箋の設定画面で『DSCPを有効にする』をチェックした後に、ZMemoを再起動してください。";
 
-int ReloadNoteList(const Text& strUserDir, NoteTable& table, const FileSystem& files, MainView& view) {
-  ReadMemoIni(MemoIniPath(strUserDir), table, files);
+int ReloadNoteList(const Text& strUserDir, const VirtualStore& store, NoteTable& table, const FileSystem& files,
+                   MainView& view) {
+  ReadMemoIni(MemoIniToRead(strUserDir, store, files), table, files);
 
   view.ListClear(List::Target);
   const int count = std::min<int>(table.intNoteCount, kTableSize);

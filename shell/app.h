@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "dscp/dscp_library.h"
 #include "settings/note_table.h"
+#include "settings/virtual_store.h"
 #include "common/main_view.h"
 #include "dscp/load_context.h"
 
@@ -27,6 +28,8 @@ class HostServices {
   virtual ~HostServices() = default;
   virtual int16_t IsZMemoRunning() = 0;  // 1 when ZMemo's mutex exists, 0 otherwise
   virtual const FileSystem& Files() const = 0;
+  // Where Windows keeps the copies of files an older program such as ZMemo writes in protected folders.
+  virtual const VirtualStore& Store() = 0;
   virtual DscpLibrary& Dscp() = 0;
 };
 

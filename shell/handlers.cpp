@@ -34,7 +34,8 @@ void Cmd詳細_Click(App& app) {
 }
 
 void Cmd再読み込み_Click(App& app) {
-  if (ReloadNoteList(app.state.strUserDir, app.state.table, app.host.Files(), app.view) >= 0) Cbo切替対象_Click(app);
+  if (ReloadNoteList(app.state.strUserDir, app.host.Store(), app.state.table, app.host.Files(), app.view) >= 0)
+    Cbo切替対象_Click(app);
 }
 
 void Form_OLEDragDrop(App& app, const DropData& Data) {
@@ -56,7 +57,7 @@ bool LoadStartupSettings(App& app, StartupServices& services) {
     return false;
   }
   state.strUserDir = BuildUserDir(state.strRootDir, services.CurrentUserName());
-  if (!app.host.Files().IsOrdinaryFile(MemoIniPath(state.strUserDir))) {
+  if (!app.host.Files().IsOrdinaryFile(MemoIniToRead(state.strUserDir, app.host.Store(), app.host.Files()))) {
     app.view.ShowMessage(Text(kStartupFailureMessage));
     return false;
   }

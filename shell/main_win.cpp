@@ -38,6 +38,10 @@ WinHostServices::~WinHostServices() = default;
 int16_t WinHostServices::IsZMemoRunning() { return karuvel::IsZMemoRunning(); }
 const FileSystem& WinHostServices::Files() const { return RealFileSystem(); }
 DscpLibrary& WinHostServices::Dscp() { return *dscp_; }
+const VirtualStore& WinHostServices::Store() {
+  if (!store_) store_ = SystemVirtualStore();
+  return *store_;
+}
 
 bool ClaimFirstInstance(UniqueHandle& marker) {
   marker.Reset(CreateMutexW(nullptr, FALSE, kInstanceMarkerName));

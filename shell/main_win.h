@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "common/owners_win.h"
 #include "shell/app.h"
@@ -20,10 +21,12 @@ class WinHostServices : public HostServices {
   ~WinHostServices() override;
   int16_t IsZMemoRunning() override;
   const FileSystem& Files() const override;
+  const VirtualStore& Store() override;
   DscpLibrary& Dscp() override;
 
  private:
   std::unique_ptr<DscpLibrary> dscp_;
+  std::optional<VirtualStore> store_;  // asked of the system once, when first needed
 };
 
 // Everything one run holds, owned by the entry point for the life of the process.

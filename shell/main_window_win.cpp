@@ -1,5 +1,6 @@
 #include "shell/main_window_win.h"
 
+#include <imm.h>
 #include <oleacc.h>
 
 #include <algorithm>
@@ -17,6 +18,9 @@ namespace {
 using namespace ids;
 
 constexpr COLORREF kShapeFill = RGB(192, 192, 192);
+// Text on the designed background: black, and disabled text a grey that still reads on it.
+constexpr COLORREF kDesignedText = RGB(0, 0, 0);
+constexpr COLORREF kDesignedGrayText = RGB(109, 109, 109);
 
 // Design sizes, in twips: outside 6240 by 5685 (expanded), inside 6150 by 5310.
 constexpr int kOuterWidthTwips = 6240;
@@ -92,6 +96,9 @@ constexpr struct {
 bool IsPushButton(int id) { return id == kCmd詳細 || id == kCmd切替 || id == kCmd再読み込み || id == kCmd終了; }
 // The buttons a request turns off together.
 bool IsLoadButton(int id) { return id == kCmd切替 || id == kCmd再読み込み || id == kCmd終了; }
+
+// A view shows the window's controls that begin inside its designed client area.
+bool InView(const ControlLayout& c, int heightTwips) { return !c.parent && c.top < heightTwips - kNonClientHeightTwips; }
 
 const ControlLayout& LayoutOf(int id) {
   for (const ControlLayout& c : kLayout)
@@ -223,10 +230,9 @@ void MainWindow::UpdateColours(bool repaint) {
 // The designed size, grown just enough that the view's controls fit in the client area the
 // system's title bar and borders leave.
 SIZE MainWindow::OuterPixels(int heightTwips) const {
-  // A view shows the controls that begin inside its designed client area.
   int right = 0, bottom = 0;
   for (const ControlLayout& c : kLayout) {
-    if (c.parent || c.top >= heightTwips - kNonClientHeightTwips) continue;
+    if (!InView(c, heightTwips)) continue;
     right = std::max(right, c.left + c.width);
     bottom = std::max(bottom, c.top + c.height);
   }
@@ -411,8 +417,18 @@ int MainWindow::OuterHeightTwips() const {
   return PixelsToTwips(pixels, dpi_);
 }
 
+void MainWindow::ShowViewControls() {
+  for (const ControlLayout& c : kLayout) {
+    if (c.parent || !Control(c.id)) continue;
+    const bool shown = InView(c, heightTwips_);
+    if ((IsWindowVisible(Control(c.id)) != FALSE) != shown) ShowWindow(Control(c.id), shown ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
 void MainWindow::SetOuterHeightTwips(int twips) {
   heightTwips_ = twips;
+  // Below the client area a control is out of sight, yet a screen reader walking the window finds it.
+  ShowViewControls();
   const SIZE size = OuterPixels(twips);
   heightPixels_ = size.cy;
   RECT r;
@@ -421,18 +437,32 @@ void MainWindow::SetOuterHeightTwips(int twips) {
   SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::ShowMessage(const Text& text) { MessageBoxW(hwnd_, Wide(text), kMessageCaption, MB_OK); }
+void MainWindow::ShowMessage(const Text& text) {
+  // Keys typed during a slow package check must not close the message unseen.
+  if (busy_) DiscardInput();
+  MessageBoxW(hwnd_, Wide(text), kMessageCaption, MB_OK);
+}
 
 void MainWindow::SetBusy(bool busy) {
+  // Keys and clicks that came meanwhile were meant for a window that could not take them: a
+  // waiting Space would press 切替 again, a click on the close box would close the window.
+  if (!busy) DiscardInput();
   busy_ = busy;
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
-  if (busy) return;
-  // Keys and clicks that came while the request held the thread were meant for a window that
-  // could not take them: read now, a waiting Space would press 切替 again once it is back on.
-  MSG ignored;
-  while (PeekMessageW(&ignored, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
-  while (PeekMessageW(&ignored, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
 }
+
+void MainWindow::DiscardInput() const {
+  MSG ignored;
+  while (PeekMessageW(&ignored, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {}
+  // An IME reads keys as they are taken from the queue: what it made of them is dropped too.
+  HWND focus = GetFocus();
+  if (HIMC context = focus ? ImmGetContext(focus) : nullptr) {
+    ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
+    ImmReleaseContext(focus, context);
+  }
+}
+
+void MainWindow::ShowNow() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
 void MainWindow::PaintBackground(HDC dc) const {
   RECT r;
@@ -550,8 +580,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (c.kind == Kind::TextBox || c.kind == Kind::Frame || message == WM_CTLCOLORBTN) {
         const bool box = c.kind == Kind::TextBox;
         SetBkColor(dc, box ? Colour(COLOR_WINDOW, kWindowBackground) : Colour(COLOR_BTNFACE, kWindowBackground));
-        const COLORREF text = box ? GetSysColor(COLOR_WINDOWTEXT) : Colour(COLOR_BTNTEXT, GetSysColor(COLOR_WINDOWTEXT));
-        SetTextColor(dc, IsWindowEnabled(control) ? text : GetSysColor(COLOR_GRAYTEXT));
+        // The text goes with the background: the designed pair, or the system's under high contrast.
+        const COLORREF text = Colour(box ? COLOR_WINDOWTEXT : COLOR_BTNTEXT, kDesignedText);
+        SetTextColor(dc, IsWindowEnabled(control) ? text : Colour(COLOR_GRAYTEXT, kDesignedGrayText));
         return reinterpret_cast<LRESULT>((box ? boxFill_ : background_).Get());
       }
       break;
@@ -588,7 +619,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       UpdateColours(true);
       return 0;
     case WM_SETCURSOR:
-      if (busy_) {
+      // Not while a message of the load is up (it disables the window): that waits for the user.
+      if (busy_ && IsWindowEnabled(hwnd_)) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;
       }

@@ -64,6 +64,7 @@ class MainWindow : public MainView {
   void SetOuterHeightTwips(int twips) override;
   void ShowMessage(const Text& text) override;
   void SetBusy(bool busy) override;
+  void ShowNow() override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -84,6 +85,10 @@ class MainWindow : public MainView {
   void GiveFocus(HWND control);
   void RestoreFocus();
   COLORREF Colour(int systemColour, COLORREF designed) const;
+  // Throws away all input the thread has received, and any composition the IME made of it.
+  void DiscardInput() const;
+  // The views: the controls below the collapsed view's client area are hidden there.
+  void ShowViewControls();
 
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;

@@ -86,7 +86,7 @@ dlls=$({ "$tool-objdump" -p "$exe" || true; } | sed -n 's/^[[:space:]]*DLL Name:
 [ -n "$dlls" ] || fail "objdump finds no imported DLL in karuvel.exe"
 for dll in $dlls; do
   case "$dll" in
-    advapi32.dll|comctl32.dll|gdi32.dll|kernel32.dll|msvcrt.dll|ole32.dll|oleaut32.dll|shell32.dll|user32.dll) ;;
+    advapi32.dll|comctl32.dll|gdi32.dll|imm32.dll|kernel32.dll|msvcrt.dll|ole32.dll|oleaut32.dll|shell32.dll|user32.dll) ;;
     *) fail "karuvel.exe needs $dll, which is not one of Windows' own DLLs" ;;
   esac
 done
@@ -100,7 +100,7 @@ grep -q "VALUE \"ProductVersion\", \"$version\"" <<<"$resources" || fail "karuve
 copyright=$(grep -m 1 '^Copyright ' "$work/$top/LICENSE" || true)
 for part in "VALUE \"FileVersion\", \"$version\"" "VALUE \"LegalCopyright\", \"$copyright\"" \
             "VALUE \"CompanyName\", \"$(sed 's/^Copyright ([cC]) [0-9, -]* //' <<<"$copyright")\"" \
-            '>PerMonitorV2</dpiAwareness>' '>true</dpiAware>' \
+            '>PerMonitorV2, PerMonitor</dpiAwareness>' '>true</dpiAware>' \
             'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""'; do
   grep -qF -- "$part" <<<"$resources" || fail "karuvel.exe's resources lack $part"
 done

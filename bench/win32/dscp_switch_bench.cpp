@@ -44,6 +44,7 @@ class QuietView : public MainView {
   void SetOuterHeightTwips(int) override {}
   void ShowMessage(const Text&) override { ++messages; }
   void SetBusy(bool) override {}
+  void ShowNow() override {}
   Text reply;
   int messages = 0;
 };

@@ -1,5 +1,5 @@
 // The portable core below the window: text conversions, the memo.ini reader (bytes in, the note
-// table out) and the package check.
+// table out), which memo.ini is read, and the package check.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,6 +8,7 @@
 #include "packages/script_package.h"
 #include "settings/memo_ini.h"
 #include "settings/user_dir.h"
+#include "settings/virtual_store.h"
 
 namespace karuvel {
 namespace {
@@ -119,6 +120,42 @@ TEST(CheckScriptPackage, WhereTheDataMustBe) {
       {u"C:\\U\\ab.psn", PackageMalformed}, {u"C:\\U\\abz.Psn", PackageOk},
       {u"C:/S/foo.ugu", PackageMalformed}};  // the directory part ends at a "\" only
   for (const auto& [path, result] : rows) EXPECT_EQ(CheckScriptPackage(path, fs), result) << fakes::U8(path);
+}
+
+// Program Files and the Windows folder protected, as on a Windows on drive C.
+const VirtualStore kStore{{u"C:\\Program Files", u"C:\\Windows"}, u"C:\\Users\\u\\AppData\\Local\\VirtualStore"};
+
+TEST(VirtualStore, CopyOfAPathInAProtectedFolder) {
+  const Text copy = kStore.root + u"\\Program Files\\ZMemo\\USERS\\u\\memo.ini";
+  const struct { Text path, copy; } rows[] = {
+      {u"C:\\Program Files\\ZMemo\\USERS\\u\\memo.ini", copy},
+      {u"c:\\PROGRAM FILES\\ZMemo\\USERS\\u\\memo.ini", kStore.root + u"\\PROGRAM FILES\\ZMemo\\USERS\\u\\memo.ini"},
+      {u"C:\\Program Files\\ZMemo\\\\USERS\\.\\x\\..\\u\\memo.ini", copy},  // a root stored ending in "\\"
+      {u"C:/Program Files/ZMemo/USERS/u/memo.ini", copy},
+      {u"C:\\Program Files (x86)\\ZMemo\\USERS\\u\\memo.ini", u""},  // a name that only begins the same
+      {u"D:\\Program Files\\ZMemo\\USERS\\u\\memo.ini", u""},
+      {u"C:\\ZMemo\\USERS\\u\\memo.ini", u""},
+      {u"C:\\Program Files\\..\\ZMemo\\memo.ini", u""},
+      {u"\\\\server\\Program Files\\memo.ini", u""},
+      {u"Program Files\\memo.ini", u""}};
+  for (const auto& row : rows) EXPECT_EQ(VirtualStoreCopy(row.path, kStore), row.copy) << fakes::U8(row.path);
+  EXPECT_EQ(VirtualStoreCopy(rows[0].path, VirtualStore{kStore.protectedFolders, u""}), u"");
+}
+
+// The copy ZMemo wrote last is read; the one in place only where Windows keeps no copy, or where it
+// was written later (ZMemo run as administrator writes in place).
+TEST(VirtualStore, MemoIniToReadIsTheOneWrittenLast) {
+  const Text dir = u"C:\\Program Files\\ZMemo\\USERS\\u\\", inPlace = dir + u"memo.ini",
+             copy = kStore.root + u"\\Program Files\\ZMemo\\USERS\\u\\memo.ini";
+  const struct { uint64_t inPlaceWritten, copyWritten; Text read; } rows[] = {
+      {0, 0, inPlace}, {5, 0, inPlace}, {0, 5, copy}, {5, 6, copy}, {6, 6, copy}, {7, 6, inPlace}};
+  for (const auto& row : rows) {
+    fakes::FakeFileSystem fs;
+    for (const auto& [path, written] : {std::pair{inPlace, row.inPlaceWritten}, {copy, row.copyWritten}})
+      if (written) fs.Add(path), fs.written[path] = written;
+    EXPECT_EQ(MemoIniToRead(dir, kStore, fs), row.read) << row.inPlaceWritten << " " << row.copyWritten;
+  }
+  EXPECT_EQ(MemoIniToRead(u"C:\\ZMemo\\USERS\\u\\", kStore, fakes::FakeFileSystem()), u"C:\\ZMemo\\USERS\\u\\memo.ini");
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ inline std::string U8(const Text& text) { return TextToUtf8(text); }
 // reads come in steps of `step` bytes.
 struct FakeFileSystem : FileSystem {
   std::map<Text, std::string> files;
+  std::map<Text, uint64_t> written;  // last write times; a file not listed was written at 1
   int failingOpen = 0;      // the n-th open gives a stream that fails after failAfter bytes
   size_t failAfter = 0;
   size_t step = 64 * 1024;  // most bytes per Read
@@ -27,6 +28,11 @@ struct FakeFileSystem : FileSystem {
 
   void Add(const Text& path, std::string bytes = {}) { files[path] = std::move(bytes); }
   bool IsOrdinaryFile(TextView path) const override { return files.count(Text(path)) != 0; }
+  uint64_t LastWriteTime(TextView path) const override {
+    if (!IsOrdinaryFile(path)) return 0;
+    const auto it = written.find(Text(path));
+    return it == written.end() ? 1 : it->second;
+  }
   std::unique_ptr<ByteStream> OpenRead(TextView path) const override {
     if (beforeOpen) beforeOpen(opens + 1);
     const auto it = files.find(Text(path));

@@ -22,12 +22,13 @@ std::string Message(std::string text, const std::string& path = "") {
   if (const size_t at = text.find("{path}"); at != std::string::npos) text.replace(at, 6, path);
   return "message " + text;
 }
-const std::string kOld = "Request=old Reply=old", kOff = " Cmd切替 off Cmd再読み込み off Cmd終了 off";
+const std::string kOld = "Request=old Reply=old", kWait = " wait Cmd切替 off Cmd再読み込み off Cmd終了 off";
 
 // chc_dscp.dll's contract: the caller hands in 20000 zero-filled bytes. The library writes the reply
 // as NUL-terminated text in it, so at most 19999 bytes; one that fills all 20000 and leaves no NUL
-// breaks that, and the caller reads such a reply to the buffer's end and no further.
-constexpr std::size_t kLibraryReplyBuffer = 20000;
+// breaks that, and the caller reads such a reply to the buffer's end and no further. A library made
+// for a caller that passed a string of 20000 characters writes its NUL one byte past them.
+constexpr std::size_t kLibraryReplyBuffer = 20000, kLibraryWritesAtMost = kLibraryReplyBuffer + 1;
 
 // Notes 4, 1 and 9 enabled in that order, note 2 not. Note 4, "付箋1", holds a package with its data
 // beside it, one without data, a missing one, and a current script matched exactly. Note 1 has its
@@ -52,6 +53,7 @@ struct Rig : MainView, HostServices, DscpLibrary, StartupServices {
   int32_t result = 0;
   Text root, user;
   fakes::FakeFileSystem files;
+  VirtualStore store;
   AppState state;
   App app{state, *this, *this};
   LoadContext load{app.Loading()};  // what a switch or a drop works on
@@ -82,13 +84,15 @@ struct Rig : MainView, HostServices, DscpLibrary, StartupServices {
   void SetOuterHeightTwips(int) override {}
   void ShowMessage(const Text& t) override { shown.push_back("message " + fakes::U8(t) + Controls()); }
   void SetBusy(bool on) override { busy = on; }
+  void ShowNow() override { shown.push_back("painted Request=" + text[1] + " Reply=" + text[0] + Controls()); }
+  const VirtualStore& Store() override { return store; }
   int16_t IsZMemoRunning() override { return running; }
   const FileSystem& Files() const override { return files; }
   DscpLibrary& Dscp() override { return *this; }
   bool Send(const char* host, const char* request, char* buffer, int32_t& resultOut) override {
     if (!loaded) return false;
     shown.push_back(std::string("send ") + host + " " + request + Controls());
-    std::memcpy(buffer, reply.data(), std::min(reply.size(), kLibraryReplyBuffer));
+    std::memcpy(buffer, reply.data(), std::min(reply.size(), kLibraryWritesAtMost));
     resultOut = result;
     return true;
   }
@@ -165,17 +169,17 @@ TEST(Handlers, StartupSettingsDecideWhetherTheProgramRuns) {
 // and the message shown.
 Log Sent(const std::string& path, const std::string& bytes, bool library = true) {
   const std::string shown = "Request=LOAD DSCP/1.3\r\nTargetETag: 付箋1\r\nScript: " + path + "\r\n\r\n Reply=";
-  if (!library) return {shown, Message(expected::kNoLibrary) + kOff};
-  return {shown + "DSCP/1.3 200 OK",
-          "send 127.0.0.1 LOAD DSCP/1.3\r\nTargetETag: \x95\x74\xE2\xB3" "1\r\nScript: " + bytes + "\r\n\r\n wait" + kOff};
+  if (!library) return {shown, "painted " + shown + kWait, Message(expected::kNoLibrary) + kWait};
+  return {shown + "DSCP/1.3 200 OK", "painted " + shown + kWait,
+          "send 127.0.0.1 LOAD DSCP/1.3\r\nTargetETag: \x95\x74\xE2\xB3" "1\r\nScript: " + bytes + "\r\n\r\n" + kWait};
 }
 
 TEST(Loads, Switch) {
   for (bool library : {true, false})
     EXPECT_EQ(Rig(1, 0, 0, library).Switch(),
               Sent("C:\\S\\a b\\ソフト表.ugu", "C:\\S\\a b\\\x83\x5C\x83\x74\x83\x67\x95\x5C.ugu", library));
-  EXPECT_EQ(Rig(1, 0, 1).Switch(), (Log{kOld, Message(expected::kPackageMalformed, "C:\\S\\bad.ugu") + kOff}));
-  EXPECT_EQ(Rig(1, 0, 2).Switch(), (Log{kOld, Message(expected::kPackageNotFound, "C:\\S\\gone.psn") + kOff}));
+  EXPECT_EQ(Rig(1, 0, 1).Switch(), (Log{kOld, Message(expected::kPackageMalformed, "C:\\S\\bad.ugu") + kWait}));
+  EXPECT_EQ(Rig(1, 0, 2).Switch(), (Log{kOld, Message(expected::kPackageNotFound, "C:\\S\\gone.psn") + kWait}));
   // A result the package check never gives still has its message.
   EXPECT_EQ(Message(fakes::U8(PackageOutcomeMessage(1, u"x"))), Message(expected::kUnexpectedPackageResult, "x"));
   for (const auto& [note, script] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 5}, {2, 0}})
@@ -193,19 +197,21 @@ TEST(Loads, Drop) {
   EXPECT_EQ(Rig(0, -1).Drop({psn, psn}), (Log{kOld, Message(expected::kZMemoNotRunning)}));  // before the note and the count
   EXPECT_EQ(Rig(1, -1).Drop({psn, psn}), Log{kOld});
   EXPECT_EQ(Rig(1, 3).Drop({psn}), Log{kOld});
-  EXPECT_EQ(Rig(1, 0).Drop({u"C:\\S\\none.ugu"}), (Log{kOld, Message(expected::kPackageNotFound, "C:\\S\\none.ugu") + kOff}));
+  EXPECT_EQ(Rig(1, 0).Drop({u"C:\\S\\none.ugu"}), (Log{kOld, Message(expected::kPackageNotFound, "C:\\S\\none.ugu") + kWait}));
   // Not in the ANSI code page: ZMemo would get another path.
-  EXPECT_EQ(Rig(1, 0).Drop({u"C:\\S\\한.ugu"}), (Log{kOld, Message(expected::kPackageRefused, "C:\\S\\한.ugu") + kOff}));
+  EXPECT_EQ(Rig(1, 0).Drop({u"C:\\S\\한.ugu"}), (Log{kOld, Message(expected::kPackageRefused, "C:\\S\\한.ugu") + kWait}));
 }
 
 TEST(Loads, SenderRepliesAndResults) {
-  const std::string full(kLibraryReplyBuffer, 'x'), send = "send 127.0.0.1 LOAD\r\n wait";
+  const std::string full(kLibraryReplyBuffer, 'x'), send = "send 127.0.0.1 LOAD\r\n", painted = "painted " + kOld;
   Rig f;
   f.state.strSendText = u"LOAD\r\n";
-  EXPECT_EQ(f.SendWith(-1, "why"), (Log{"Request=old Reply=why", send, Message(expected::kNoCommand)}));
-  EXPECT_EQ(f.SendWith(0, full), (Log{"Request=old Reply=" + full, send}));  // no NUL: the buffer, no further
-  EXPECT_EQ(f.SendWith(1, "\x95\x5C"), (Log{"Request=old Reply=表", send}));  // a fresh zero-filled buffer
-  EXPECT_EQ(f.SendWith(-2, "a\0b"s), (Log{"Request=old Reply=a", send}));
+  EXPECT_EQ(f.SendWith(-1, "why"), (Log{"Request=old Reply=why", painted, send, Message(expected::kNoCommand)}));
+  // No NUL in the buffer: the buffer, and not what the library wrote past it.
+  EXPECT_EQ(f.SendWith(0, full + "y"), (Log{"Request=old Reply=" + full, painted, send}));
+  EXPECT_EQ(f.SendWith(0, full + '\0'), (Log{"Request=old Reply=" + full, painted, send}));
+  EXPECT_EQ(f.SendWith(1, "\x95\x5C"), (Log{"Request=old Reply=表", painted, send}));  // a fresh zero-filled buffer
+  EXPECT_EQ(f.SendWith(-2, "a\0b"s), (Log{"Request=old Reply=a", painted, send}));
 }
 
 }  // namespace
