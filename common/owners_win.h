@@ -76,6 +76,12 @@ struct GdiObject {
   static bool Valid(Handle h) { return h != nullptr; }
   static void Close(Handle h) { DeleteObject(h); }
 };
+struct MemoryDc {
+  using Handle = HDC;
+  static Handle Empty() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { DeleteDC(h); }
+};
 struct Icon {
   using Handle = HICON;
   static Handle Empty() { return nullptr; }
@@ -92,6 +98,7 @@ using UniqueKey = UniqueOwner<owner_traits::Key>;
 using UniqueModule = UniqueOwner<owner_traits::Module>;
 using UniqueGdiObject = UniqueOwner<owner_traits::GdiObject>;
 using UniqueIcon = UniqueOwner<owner_traits::Icon>;
+using UniqueDc = UniqueOwner<owner_traits::MemoryDc>;  // from CreateCompatibleDC
 
 // The screen's device context, for measuring; released when it goes.
 class ScreenDc {

@@ -31,6 +31,8 @@ constexpr int kDropDownListTwips = 2400;  // room for the open list below a drop
 
 // Posted for each drop kept by QueueDrop.
 constexpr UINT kDropQueued = WM_APP + 1;
+// Never sent nor posted: a look at the queue for it takes nothing.
+constexpr UINT kNeverSent = WM_APP + 2;
 
 // A ListName is a plain static placed just before the list or text box it names, so that the
 // system's accessible objects read it as the control's name; a text box's is of no size, as its
@@ -420,8 +422,7 @@ int MainWindow::OuterHeightTwips() const {
 void MainWindow::ShowViewControls() {
   for (const ControlLayout& c : kLayout) {
     if (c.parent || !Control(c.id)) continue;
-    const bool shown = InView(c, heightTwips_);
-    if ((IsWindowVisible(Control(c.id)) != FALSE) != shown) ShowWindow(Control(c.id), shown ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(Control(c.id), InView(c, heightTwips_) ? SW_SHOWNA : SW_HIDE);
   }
 }
 
@@ -462,7 +463,13 @@ void MainWindow::DiscardInput() const {
   }
 }
 
-void MainWindow::ShowNow() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+void MainWindow::ShowNow() {
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // Windows' compositor shows what was painted by itself; Wine puts it on the screen when the thread
+  // next looks at its queue and finds nothing there.
+  MSG none;
+  PeekMessageW(&none, hwnd_, kNeverSent, kNeverSent, PM_NOREMOVE | PM_NOYIELD);
+}
 
 void MainWindow::PaintBackground(HDC dc) const {
   RECT r;

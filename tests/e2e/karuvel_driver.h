@@ -36,6 +36,54 @@ inline POINT CentreOf(HWND window) { const RECT r = RectOf(window); return POINT
 
 inline std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0xFFFF)); }
 
+// How many pixels the screen shows in `r` (screen coordinates) whose grey level is below `below`:
+// text on the light boxes, or -1 when the screen cannot be read.
+inline int DarkPixelsIn(const RECT& r, int below = 128) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const ScreenDc screen;
+  const UniqueGdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const UniqueDc memory(CreateCompatibleDC(screen.Get()));
+  if (width <= 0 || height <= 0 || !bitmap || !memory) return -1;
+  const HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+  const bool read = BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), r.left, r.top, SRCCOPY);
+  SelectObject(memory.Get(), old);
+  GdiFlush();
+  if (!read) return -1;
+  int dark = 0;
+  for (const BYTE *p = static_cast<const BYTE*>(bits), *end = p + 4 * width * height; p < end; p += 4)
+    dark += p[0] + p[1] + p[2] < 3 * below;
+  return dark;
+}
+
+// The same inside `control`'s client area.
+inline int DarkPixels(HWND control, int below = 128) {
+  RECT r{};
+  GetClientRect(control, &r);
+  MapWindowPoints(control, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+  return DarkPixelsIn(r, below);
+}
+
+// A click of the left button at a point of the screen, as a user makes it.
+inline void ClickAt(POINT at) {
+  SetCursorPos(at.x, at.y);
+  INPUT clicks[2] = {};
+  for (INPUT& click : clicks) click.type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN, clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
+}
+
+// The centre of the close box in `window`'s title bar, found as the window answers the mouse.
+inline std::optional<POINT> CloseBoxOf(HWND window) {
+  const RECT r = RectOf(window);
+  for (int y = r.top; y < r.top + 60; ++y)
+    for (int x = r.right - 1; x > r.right - 80; --x)
+      if (Send(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return POINT{x - 5, y + 5};
+  return std::nullopt;
+}
+
 // A key pressed and let go as a user would, with a modifier held (VK_SHIFT; 0 for none); it goes to
 // the window in front.
 inline void Press(WORD key, WORD held = 0) {

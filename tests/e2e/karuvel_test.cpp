@@ -2,8 +2,13 @@
 // instance at a time, and sessions against the stand-in ZMemo host on the demo installation.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <shlobj.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <tuple>
+
+#include "common/dpi.h"
 #include "karuvel_driver.h"
 #include "shell/control_ids.h"
 #include "standins/zmemo_host/demo_layout.h"
@@ -100,7 +105,49 @@ TEST_F(KaruvelWindow, StartsAsItsShortcutAndTheScreenAsk) {
   EXPECT_NE(FocusOf(window), C(kCbo切替対象));
   PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window) && FocusOf(window) == C(kCbo切替対象); }));
-  EXPECT_EQ(OuterSize(window).cx * 1000 + OuterSize(window).cy, 520244);  // 2925 twips: 243.75 pixels
+  const SIZE size = OuterSize(window);
+  EXPECT_TRUE(size.cx == TwipsToPixels(6240, 120) && size.cy == TwipsToPixels(2925, 120)) << size.cx << "x" << size.cy;
+}
+
+// ZMemo installed under Program Files and run without administrator rights: Windows keeps what it
+// writes there in the user's VirtualStore and shows ZMemo that copy; run as administrator, ZMemo
+// writes in place. The copy written last is the one read, at start-up and at every reload.
+TEST_F(KaruvelWindow, ReadsTheMemoIniZMemoWroteLastUnderProgramFiles) {
+  wchar_t programFiles[MAX_PATH], local[MAX_PATH];
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles)) &&
+              SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)));
+  const std::wstring root = programFiles + (L"\\KaruvelZMemo" + std::to_wstring(GetCurrentProcessId())),
+                     inPlace = MemoIniOf(root), copy = local + (L"\\VirtualStore" + inPlace.substr(2));
+  struct Trees {
+    std::wstring roots[2];
+    ~Trees() { for (const std::wstring& r : roots) std::filesystem::remove_all(r); }
+  } trees{{root, copy.substr(0, copy.size() - inPlace.size() + root.size())}};
+  for (const std::wstring& file : {inPlace, copy}) std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+  // memo.ini with one note of `etag`, written `minutes` after the others.
+  const auto write = [](const std::wstring& path, const wchar_t* etag, int minutes) {
+    ASSERT_TRUE(WriteBytes(path, Ansi(L"1_ScriptEnableDscpServer=true\r\n1_ETag=" + std::wstring(etag) + L"\r\n")));
+    const UniqueFile file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ULARGE_INTEGER when{};
+    when.QuadPart = 133000000000000000ull + minutes * 600000000ull;
+    const FILETIME time{when.LowPart, when.HighPart};
+    ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &time));
+  };
+  SetZMemoRoot(root);
+  write(copy, L"仮想1", 0);  // the copy alone: Karuvel starts on it
+  HWND window = karuvel_.emplace().WaitReady(1);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ListEntries(C(kCbo切替対象)), Entries{L"仮想1"});
+  for (const auto& [path, etag, minutes] : {std::tuple{inPlace, L"本体", 1}, {copy, L"仮想2", 2}}) {
+    write(path, etag, minutes);
+    Click(C(kCmd再読み込み));
+    EXPECT_TRUE(karuvel_->Settle());
+    EXPECT_EQ(ListEntries(C(kCbo切替対象)), Entries{etag});
+  }
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(karuvel_->WaitExit(), std::optional<DWORD>(0));
+  write(inPlace, L"古い本体", 1);  // a stale copy in place, as ZMemo run once as administrator leaves
+  ASSERT_NE(karuvel_.emplace().WaitReady(1), nullptr);
+  EXPECT_EQ(ListEntries(C(kCbo切替対象)), Entries{L"仮想2"});
 }
 
 // WM_CLOSE ends every scenario below.
@@ -241,6 +288,37 @@ TEST_F(Scenario, ElevatedZMemoAndTheNoCommandResult) {
   ASSERT_EQ(opened ? ERROR_SUCCESS : GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));  // not vacuous
   SetEnvironmentVariableW(L"KARUVEL_DSCP_FORCE_RESULT", L"-1");
   Run({{Step::kSwitch, 0, {}, Expected(expected::kNoCommand), Load(kETagFirst, Path(kUguOwnDat))}}, host);
+}
+
+// While ZMemo holds a request the window shows it, read from the screen (the thread does not paint
+// until the reply is back): the request, and the reply box emptied of the last reply. Clicks of the
+// wait are gone with it: 切替 clicked again sends nothing more, the close box closes nothing.
+TEST_F(Scenario, TheWaitShowsItsRequestAndTakesNoClick) {
+  const std::wstring holdName = L"KaruvelHold" + std::to_wstring(GetCurrentProcessId());
+  const UniqueHandle hold(CreateEventW(nullptr, TRUE, FALSE, holdName.c_str()));  // holds every request until set
+  const ZMemoHost host(L"--hold-event " + holdName + Known());
+  HWND window = karuvel_.emplace().WaitReady(2);
+  ASSERT_NE(window, nullptr);
+  const std::optional<POINT> closeBox = CloseBoxOf(window);
+  ASSERT_TRUE(closeBox);
+  Click(C(kCmd詳細));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(C(kReplyBox)); }) && karuvel_->Settle());
+  EXPECT_EQ(DarkPixels(C(kRequestBox)) + DarkPixels(C(kReplyBox)), 0);  // both boxes empty on the screen
+  const std::string sent = Ansi(Load(kETagFirst, Path(kUguOwnDat)));
+  for (const size_t request : {1, 2}) {
+    SCOPED_TRACE("request " + std::to_string(request));
+    ResetEvent(hold.Get());
+    Click(C(kCmd切替));
+    ASSERT_TRUE(WaitUntil([&] { return host.Requests().size() == request; }));
+    EXPECT_TRUE(WaitUntil([&] { return DarkPixels(C(kRequestBox)) > 0 && DarkPixels(C(kReplyBox)) == 0; }));
+    ClickAt(CentreOf(C(kCmd切替)));
+    ClickAt(*closeBox);  // queued as the call returns, whatever the thread does
+    SetEvent(hold.Get());
+    EXPECT_TRUE(WaitUntil([&] { return LoadButtonsOn() && ReadText(C(kReplyBox)) == Loaded(Load(kETagFirst, Path(kUguOwnDat))); }));
+    EXPECT_TRUE(karuvel_->Settle() && karuvel_->MessageBoxes().empty());
+    EXPECT_EQ(host.Requests(), std::vector<std::string>(request, sent));
+  }
+  EXPECT_GT(DarkPixels(C(kReplyBox)), 0);  // the reply painted once the thread is back
 }
 
 // Keys pressed on the window in front, each with the control that has the focus once it is handled

@@ -1,7 +1,7 @@
 // Karuvel's Windows halves against the real thing under Wine: the system's code page 932, files in
 // the temp folder (letter case, hidden files, wildcards, a file another program writes), the
-// registry, named mutexes held by other processes, and a real window: at every DPI, under high
-// contrast, as a screen reader hears it.
+// registry, named mutexes held by other processes, the known folders, and a real window: at every
+// DPI, under the user's colours and high contrast, as a screen reader hears it, while a load waits.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <atomic>
+#include <map>
 #include <tuple>
 
 #include "common/ansi.h"
@@ -18,13 +20,13 @@
 #include "packages/script_package.h"
 #include "settings/memo_ini.h"
 #include "settings/reg.h"
+#include "dscp/script_switch.h"
 #include "shell/control_ids.h"
 #include "shell/handlers.h"
 #include "shell/main_win.h"
 #include "shell/running_marks.h"
 #include "standins/demo_shots/screenshot_win.h"
 #include "tests/e2e/karuvel_driver.h"
-#include "tests/win/layout_rows.h"
 
 namespace karuvel {
 namespace {
@@ -129,8 +131,9 @@ TEST(Mutexes, KaruvelKeepsNoHandleOnAnotherProgramsMutex) {
   EXPECT_FALSE(lnghMutex || e2e::MutexExists("TKaruvelWndMutex"));
 }
 
-// A dark high-contrast scheme for the session, as Windows' "High Contrast Black"; the old colours
-// come back when it goes.
+// A dark scheme for the session, as Windows' "High Contrast Black" sets it, or as Windows 7's
+// appearance settings and colour tools set one without the high-contrast flag; the old colours come
+// back when it goes.
 struct DarkScheme {
   static constexpr int kElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_3DHILIGHT, COLOR_3DLIGHT,
                                       COLOR_3DSHADOW, COLOR_3DDKSHADOW, COLOR_GRAYTEXT, COLOR_ACTIVECAPTION, COLOR_CAPTIONTEXT};
@@ -180,18 +183,16 @@ struct HighContrastAnswer {
   }
 };
 
-// Messages of `id` the window's controls are sent while the object lives (the window's thread
-// is this one).
-struct MessageCount {
-  static inline UINT message = 0;
+// Times a control is given the focus while the object lives (the window's thread is this one).
+struct FocusMoves {
   static inline int count = 0;
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && sent->message == message && GetParent(sent->hwnd)) ++count;
+    if (code == HC_ACTION && sent->message == WM_SETFOCUS && GetParent(sent->hwnd)) ++count;
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
-  explicit MessageCount(UINT id) : hook(SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId())) { message = id, count = 0; }
-  ~MessageCount() { UnhookWindowsHookEx(hook); }
+  FocusMoves() : hook(SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId())) { count = 0; }
+  ~FocusMoves() { UnhookWindowsHookEx(hook); }
   HHOOK hook;
 };
 
@@ -206,6 +207,7 @@ class Window : public testing::Test {
     window.ListAdd(List::Target, u"付箋8"), window.ListAdd(List::Script, u"C:\\ソフト\\表示.ugu");
     window.ListSetSelected(List::Target, 0), window.ListSetSelected(List::Script, 0);
     window.SetText(TextBox::Request, u"LOAD DSCP/1.3\r\nTargetETag: 付箋8"), window.SetText(TextBox::Reply, u"DSCP/1.3 200 OK");
+    ShowCollapsedView(window);
     window.Show(SW_SHOW);
     Pump();
   }
@@ -218,17 +220,20 @@ class Window : public testing::Test {
     for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
   }
   void Details() { SendMessageW(C(ids::kCmd詳細), BM_CLICK, 0, 0); }
-  // In front, everything painted, saved where window_picture_check compares it, beside the
-  // record of what drew it.
+  // In front with everything painted: what the screen shows is what a user sees.
+  void Painted() {
+    const HWND hwnd = window.Handle();
+    SetForegroundWindow(hwnd);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return Pump(), GetForegroundWindow() == hwnd; }));
+  }
+  // Saved where window_picture_check compares it, beside the record of what drew it.
   void Picture(const wchar_t* name) {
     const std::wstring pictures = e2e::BuildDir() + L"window-pictures\\";
     CreateDirectoryW(pictures.c_str(), nullptr);
     CopyFileW((e2e::BuildDir() + L"wine\\made-with.txt").c_str(), (pictures + L"pictures-made-with.txt").c_str(), FALSE);
-    const HWND hwnd = window.Handle();
-    SetForegroundWindow(hwnd);
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    EXPECT_TRUE(e2e::WaitUntil([&] { return Pump(), GetForegroundWindow() == hwnd; }) &&
-                e2e::SavePainted(hwnd, pictures + name + L".bmp")) << name;
+    Painted();
+    EXPECT_TRUE(e2e::SavePainted(window.Handle(), pictures + name + L".bmp")) << name;
   }
   // Sent as Windows sends it when the window moves to a monitor of `dpi`, with the rectangle it
   // suggests: the twips' size, a pixel taller at 144 as Windows' scaling of the frame can be.
@@ -252,33 +257,35 @@ TEST_F(Window, EmptiesATextBoxOfOneCharacter) {
   EXPECT_EQ(e2e::ReadText(C(ids::kReplyBox)), L"");
 }
 
-// Through Active Accessibility, as a screen reader asks.
-TEST_F(Window, IsReadOut) {
-  Open();
-  const auto object = [](HWND hwnd) {
-    IAccessible* found = nullptr;
-    EXPECT_EQ(AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&found)), S_OK);
-    return found;
-  };
+IAccessible* AccessibleOf(HWND hwnd) {
+  IAccessible* found = nullptr;
+  EXPECT_EQ(AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&found)), S_OK);
+  return found;
+}
+const VARIANT kSelf = [] {
   VARIANT self{};
   self.vt = VT_I4, self.lVal = CHILDID_SELF;
-  // The text boxes are the system's own objects (so UI Automation keeps its Edit reading), named by
-  // the labels before them.
+  return self;
+}();
+
+// Through Active Accessibility, as a screen reader asks: the text boxes named by the labels before
+// them, the captioned frames groups whose controls a reader reaches, the title and its bar passed by.
+TEST_F(Window, IsReadOut) {
+  Open();
+  Details();
   for (const auto& [id, expected] : {std::pair{ids::kRequestBox, L"送信文字列"}, {ids::kReplyBox, L"受信文字列"}}) {
-    EXPECT_EQ(SendMessageW(C(id), WM_GETOBJECT, 0, OBJID_CLIENT), 0) << id;
-    IAccessible* box = object(C(id));
+    IAccessible* box = AccessibleOf(C(id));
     BSTR name = nullptr;
-    ASSERT_TRUE(box && SUCCEEDED(box->get_accName(self, &name)));
+    ASSERT_TRUE(box && SUCCEEDED(box->get_accName(kSelf, &name)));
     EXPECT_TRUE(name && name == std::wstring(expected)) << id;
     SysFreeString(name), box->Release();
   }
-  // The captioned frames are groups whose controls a reader reaches; the title and its bar are passed by.
   for (const int id : {ids::kFraパネル, ids::kRequestFrame, ids::kReplyFrame, ids::kTitle, ids::kTitleShadow, ids::kTitleBar}) {
-    IAccessible* control = object(C(id));
+    IAccessible* control = AccessibleOf(C(id));
     ASSERT_TRUE(control);
     VARIANT role{}, visibility{}, children[4] = {};
     LONG got = 0;
-    control->get_accRole(self, &role), control->get_accState(self, &visibility);
+    control->get_accRole(kSelf, &role), control->get_accState(kSelf, &visibility);
     const bool decoration = id == ids::kTitle || id == ids::kTitleShadow || id == ids::kTitleBar;
     if (decoration) EXPECT_TRUE(visibility.lVal & STATE_SYSTEM_INVISIBLE) << id;
     else EXPECT_TRUE(role.lVal == ROLE_SYSTEM_GROUPING && SUCCEEDED(AccessibleChildren(control, 0, 4, children, &got)) &&
@@ -288,53 +295,65 @@ TEST_F(Window, IsReadOut) {
   }
 }
 
-// The dialog manager's rules: an arrow key never takes the focus to a control that cannot keep it,
-// every other control says so, and a request moves the focus once.
-TEST_F(Window, KeyboardNavigationKeepsToTheFocusableControls) {
+// Collapsed, the text boxes are out of sight, and hidden: a screen reader walking the window does
+// not find them (Windows' accessible objects report a control under a hidden one invisible).
+TEST_F(Window, TheCollapsedViewHidesItsTextBoxes) {
+  Open();
+  for (const bool expanded : {false, true, false}) {
+    for (const int id : {ids::kRequestBox, ids::kReplyBox})
+      EXPECT_EQ(IsWindowVisible(C(id)) != FALSE, expanded) << id << (expanded ? " expanded" : " collapsed");
+    Details();
+  }
+}
+
+// The load buttons go off together when a request starts: the focus on 切替 moves once, to the
+// next control that stays on.
+TEST_F(Window, ARequestMovesTheFocusOnce) {
   Open();
   Details();  // both text boxes on
-  for (const layout_rows::Row& row : layout_rows::kRows) {
-    HWND control = C(row.id);
-    if (!(GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
-      EXPECT_TRUE(SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_STATIC) << row.id;
-      continue;
-    }
-    for (const BOOL back : {FALSE, TRUE}) {
-      HWND next = GetNextDlgGroupItem(window.Handle(), control, back);
-      EXPECT_TRUE(GetWindowLongW(next, GWL_STYLE) & WS_TABSTOP) << row.id << " to " << GetDlgCtrlID(next);
-    }
-  }
   SetFocus(C(ids::kCmd切替));
-  const MessageCount focusMoves(WM_SETFOCUS);
+  const FocusMoves moves;
   for (const Button b : {Button::Switch, Button::Reload, Button::Exit}) window.SetButtonEnabled(b, false);
-  EXPECT_EQ(MessageCount::count, 1);
+  EXPECT_EQ(FocusMoves::count, 1);
   EXPECT_EQ(GetFocus(), C(ids::kRequestBox));
 }
 
+// Where each control stands in its container, in pixels.
+std::map<int, RECT> Placements(HWND window) {
+  std::map<int, RECT> placed;
+  EnumChildWindows(window, [](HWND child, LPARAM param) {
+    RECT r = e2e::RectOf(child);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    (*reinterpret_cast<std::map<int, RECT>*>(param))[GetDlgCtrlID(child)] = r;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&placed));
+  return placed;
+}
+
+// On a monitor of another DPI every control stands where it stands at 96, scaled (a drop-down list
+// sizes its own height by its font), 詳細 toggles between the heights the twips give, and the window's
+// icons have the sizes of that DPI.
 TEST_F(Window, FollowsTheDpiOfItsMonitor) {
-  for (int dpi : {96, 120, 144, 192})  // every remainder of either sign, halves included
-    for (int n = -60; n <= 60; ++n)
-      ASSERT_TRUE(TwipsToPixels(n, dpi) == MulDiv(n, dpi, 1440) && PixelsToTwips(n, dpi) == MulDiv(n, 1440, dpi)) << n << " at " << dpi;
   Open();
   const HWND hwnd = window.Handle();
   const RECT start = e2e::RectOf(hwnd);
+  const std::map<int, RECT> at96 = Placements(hwnd);
+  ASSERT_EQ(at96.size(), 21u);
   for (const int dpi : {120, 144, 192, 96}) {
     const RECT suggested = MoveToDpi(dpi, start), now = e2e::RectOf(hwnd);
     EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
-    for (const layout_rows::Row& row : layout_rows::kRows) {
-      EXPECT_EQ(layout_rows::Placement(C(row.id), row), layout_rows::InPixels(row, dpi)) << row.id << " at " << dpi;
-      EXPECT_EQ(GetParent(C(row.id)), row.container ? C(row.container) : hwnd) << row.id;
-      if (row.caption && *row.caption) {
-        EXPECT_EQ(e2e::ReadText(C(row.id)), row.caption) << row.id;
-      }
+    for (const auto& [id, r] : Placements(hwnd)) {
+      const RECT was = at96.at(id);
+      const auto scaled = [&](LONG pixels) { return MulDiv(pixels, dpi, 96); };
+      const bool list = id == ids::kCbo切替対象 || id == ids::kCbo切替スクリプト;
+      EXPECT_TRUE(r.left == scaled(was.left) && r.top == scaled(was.top) && r.right - r.left == scaled(was.right - was.left) &&
+                  (list || r.bottom - r.top == scaled(was.bottom - was.top))) << id << " at " << dpi;
     }
-    // 詳細 toggles between the heights the twips give, both boxes on in the expanded view only.
     for (const auto& [twips, boxesOn] : {std::pair{kExpandedHeightTwips, 2}, {kCollapsedHeightTwips, 0}}) {
       Details();
       EXPECT_EQ(e2e::OuterSize(hwnd).cy * 10 + IsWindowEnabled(C(ids::kReplyBox)) + IsWindowEnabled(C(ids::kRequestBox)),
                 TwipsToPixels(twips, dpi) * 10 + boxesOn) << dpi;
     }
-    // The icons at the sizes of the DPI: 32 and 16 pixels at 96.
     for (const auto& [which, size] : {std::pair{ICON_BIG, 32}, {ICON_SMALL, 16}}) {
       ICONINFO info{};
       const auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, which, 0));
@@ -373,33 +392,74 @@ TEST_F(Window, NothingIsClippedUnderATallTitleBar) {
       << heights[0] << " " << heights[1];
 }
 
-// Under high contrast the window takes the user's colours, read here from what it answers its
-// controls and what the screen shows; a setting that changes no colour repaints nothing.
-TEST_F(Window, TakesTheColoursOfHighContrast) {
+// Under a dark scheme without high contrast, the boxes and the frames keep their light grey, and
+// their text stays dark on it; with high contrast on, the box takes the scheme's colours.
+TEST_F(Window, TextReadsUnderTheUsersColours) {
   Open();
-  const HWND hwnd = window.Handle(), box = C(ids::kRequestBox);
-  EXPECT_FALSE(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND) || GetClassLongPtrW(C(ids::kFraパネル), GCLP_HBRBACKGROUND));
   Details();
-  UpdateWindow(hwnd);
-  SendMessageW(hwnd, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
-  EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
-  HighContrastAnswer::on = true;
-  const MessageCount told(WM_SYSCOLORCHANGE);
   const DarkScheme scheme;  // its WM_SYSCOLORCHANGE has the window ask again
-  Pump();
-  EXPECT_GE(MessageCount::count, static_cast<int>(std::size(layout_rows::kRows)));  // each control is told
-  const ScreenDc screen;
-  const struct { HWND control; UINT message; COLORREF text, back; } asked[] = {
-      {box, WM_CTLCOLOREDIT, GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW)},
-      {C(ids::kRequestFrame), WM_CTLCOLORSTATIC, GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE)}};
-  for (const auto& a : asked) {
-    SendMessageW(hwnd, a.message, reinterpret_cast<WPARAM>(screen.Get()), reinterpret_cast<LPARAM>(a.control));
-    EXPECT_EQ(GetTextColor(screen.Get()), a.text);
-    EXPECT_EQ(GetBkColor(screen.Get()), a.back);
+  Painted();
+  EXPECT_GT(e2e::DarkPixels(C(ids::kRequestBox), 100), 0);
+  for (const int frame : {ids::kRequestFrame, ids::kReplyFrame}) {
+    RECT caption = e2e::RectOf(C(frame));  // the strip above the box, where the caption stands
+    caption.bottom = e2e::RectOf(C(frame == ids::kRequestFrame ? ids::kRequestBox : ids::kReplyBox)).top;
+    EXPECT_GT(e2e::DarkPixelsIn(caption, 100), 0) << frame;
   }
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  const RECT r = e2e::RectOf(box);
+  HighContrastAnswer::on = true;
+  SendMessageW(window.Handle(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+  Painted();
+  const ScreenDc screen;
+  const RECT r = e2e::RectOf(C(ids::kRequestBox));
   EXPECT_EQ(GetPixel(screen.Get(), r.right - 30, r.bottom - 6), GetSysColor(COLOR_WINDOW));
+}
+
+// A package check that takes its time, as one on an offline network path does. Keys typed meanwhile
+// neither close the message that follows unseen nor press 切替 again once it is closed.
+TEST_F(Window, KeysTypedDuringASlowPackageCheckAreGone) {
+  struct SlowFiles : FileSystem {
+    UniqueHandle checking{CreateEventW(nullptr, TRUE, FALSE, nullptr)}, go{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    uint64_t LastWriteTime(TextView) const override {
+      SetEvent(checking.Get());
+      WaitForSingleObject(go.Get(), 10000);
+      return 0;  // no such package
+    }
+    bool IsOrdinaryFile(TextView path) const override { return LastWriteTime(path) != 0; }
+    std::unique_ptr<ByteStream> OpenRead(TextView) const override { return nullptr; }
+  } files;
+  NoteTable table;
+  table.intNoteCount = 1;
+  table.Notes[0] = {8, u"付箋8", {u"C:\\ソフト\\表示.ugu"}, 1, u""};
+  int switches = 0;
+  Open();
+  LoadContext load{table, window, files, host.Dscp(), [] { return int16_t{1}; }, state.strSendText, state.strReceiveText};
+  window.Attach(&app, {nullptr, nullptr, [&] { ++switches, Cmd切替_Click(load); }, nullptr});
+  Painted();
+  SetFocus(C(ids::kCmd切替));
+  // The user, on another thread: Enter and Space during the check, then whether the message stays
+  // up while its thread reads its queue again and again; OK closes it.
+  std::atomic<bool> stayed{false}, done{false};
+  auto typing = [&] {
+    WaitForSingleObject(files.checking.Get(), 10000);
+    e2e::Press(VK_RETURN), e2e::Press(VK_SPACE);
+    SetEvent(files.go.Get());
+    for (int boxes = 0; !done; Sleep(10)) {
+      HWND box = FindWindowW(L"#32770", nullptr);
+      if (!box || !IsWindowVisible(box)) continue;
+      bool alive = true;
+      for (int i = 0; i < 5 && alive; ++i) alive = e2e::Send(box, WM_NULL) != -1 && IsWindow(box);
+      stayed = alive && ++boxes == 1;
+      e2e::PressOk(box);
+      e2e::WaitUntil([&] { return !IsWindow(box); });
+    }
+  };
+  const UniqueHandle user(CreateThread(nullptr, 0, [](void* f) -> DWORD { return (*static_cast<decltype(typing)*>(f))(), 0; },
+                                       &typing, 0, nullptr));
+  SendMessageW(C(ids::kCmd切替), BM_CLICK, 0, 0);
+  Pump();
+  done = true;
+  WaitForSingleObject(user.Get(), 10000);
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(switches, 1);
 }
 
 // The expanded window at 144 DPI and under high contrast, as pictures.
