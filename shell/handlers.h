@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "dscp/drop_registration.h"
+#include "karuvel_version.h"  // generated from project() in CMakeLists.txt
 #include "shell/app.h"
 
 namespace karuvel {
@@ -14,7 +15,9 @@ constexpr int kCollapsedHeightTwips = 2925;
 constexpr int kExpandedHeightTwips = 5685;
 
 constexpr TextView kVersionLabelPrefix = u"Ver.";
-constexpr TextView kVersion = u"0.15";
+// The version after the label's prefix: project()'s, as the zip's name, the version resource and the
+// guide give it.
+constexpr TextView kVersion = u"" KARUVEL_VERSION_TEXT;
 
 // Shown when ZMemo's install root or the user's memo.ini cannot be found (two sentences, one CR).
 extern const TextView kStartupFailureMessage;

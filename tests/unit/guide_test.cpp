@@ -1,16 +1,53 @@
-// The user guide's table of messages lists exactly the messages the program shows.
+// The user guide: its table of messages lists exactly the messages the program shows, its contents
+// and references lead where they say, and its page shows a backslash wherever the text writes one.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/expected_messages.h"
 
+namespace {
+
+std::vector<std::string> GuideLines() {
+  std::ifstream guide(KARUVEL_GUIDE);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(guide, line);) lines.push_back(line);
+  return lines;
+}
+
+// Each heading below the title, as (anchor, text): the anchor is the `<div id>` right above it.
+std::vector<std::pair<std::string, std::string>> Headings() {
+  std::vector<std::pair<std::string, std::string>> headings;
+  std::string anchor;
+  const std::regex anchorLine(R"re(<div id="([^"]+)"></div>)re"), heading("#{2,3} (.+)");
+  for (const std::string& line : GuideLines()) {
+    std::smatch found;
+    if (std::regex_match(line, found, anchorLine)) {
+      anchor = found[1];
+    } else if (std::regex_match(line, found, heading)) {
+      headings.emplace_back(anchor, found[1]);
+      anchor.clear();
+    } else if (!line.empty()) {
+      anchor.clear();
+    }
+  }
+  return headings;
+}
+
+}  // namespace
+
 TEST(Guide, MessageTableListsEveryMessageExactly) {
   // The first cell of each row of the table under the guide's heading for messages, its header first.
-  std::ifstream guide(KARUVEL_GUIDE);
   std::vector<std::string> cells, expected = {"メッセージ"};
-  for (std::string line, section; std::getline(guide, line);) {
+  std::string section;
+  for (const std::string& line : GuideLines()) {
     if (line.rfind("## ", 0) == 0) section = line;
     else if (section == "## 9. メッセージ一覧" && line.rfind("| ", 0) == 0) cells.push_back(line.substr(2, line.find(" |", 2) - 2));
   }
@@ -23,4 +60,52 @@ TEST(Guide, MessageTableListsEveryMessageExactly) {
     expected.push_back(message);
   }
   EXPECT_EQ(cells, expected);
+}
+
+// The contents list every heading but their own, in the order of the book.
+TEST(Guide, ContentsListEveryHeadingInOrder) {
+  std::vector<std::string> listed, headings;
+  bool inContents = false;
+  const std::regex entry(R"( *- \[.+\]\(#([^)]+)\))");
+  for (const std::string& line : GuideLines()) {
+    std::smatch found;
+    if (line == R"re(<div class="toc">)re") inContents = true;
+    else if (line == "</div>") inContents = false;
+    else if (inContents && std::regex_match(line, found, entry)) listed.push_back(found[1]);
+  }
+  for (const auto& [anchor, text] : Headings())
+    if (text != "目次") headings.push_back(anchor);
+  EXPECT_EQ(listed, headings);
+}
+
+// A reference, in the contents or the text, names the heading it leads to as that heading reads, so
+// a section renamed or renumbered leaves no reference behind under its old name.
+TEST(Guide, EveryReferenceNamesTheHeadingItLeadsTo) {
+  std::map<std::string, std::string> headingAt;
+  for (const auto& [anchor, text] : Headings())
+    if (!anchor.empty()) headingAt[anchor] = text;
+  const std::regex link(R"(\[([^\]]+)\]\(#([^)]+)\))");
+  size_t references = 0;
+  for (const std::string& line : GuideLines()) {
+    for (std::sregex_iterator it(line.begin(), line.end(), link), end; it != end; ++it, ++references) {
+      const auto heading = headingAt.find((*it)[2]);
+      ASSERT_NE(heading, headingAt.end()) << "no heading for " << (*it)[0];
+      EXPECT_EQ((*it)[1].str(), heading->second);
+    }
+  }
+  EXPECT_GT(references, headingAt.size());  // the contents alone hold one per heading
+}
+
+// Japanese Windows fonts, the page's first choice, draw U+005C as a yen sign; only code is set in
+// fonts that draw it as a backslash. So a backslash outside code would show a yen sign where the
+// notation promises a backslash.
+TEST(Guide, PageWritesBackslashesOnlyInCode) {
+  std::ifstream file(KARUVEL_GUIDE_HTML);
+  std::string page{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ASSERT_NE(page.find("<code>\\</code>"), std::string::npos) << "the notation section shows no backslash";
+  // Drops each element whose text may hold a backslash: code, and the stylesheet.
+  for (const auto& [open, close] : {std::pair{"<code>", "</code>"}, std::pair{"<style>", "</style>"}})
+    for (size_t at; (at = page.find(open)) != std::string::npos;) page.erase(at, page.find(close, at) + std::strlen(close) - at);
+  const size_t at = page.find('\\');
+  EXPECT_EQ(at, std::string::npos) << "outside code: " << page.substr(at - std::min<size_t>(at, 80), 160);
 }
