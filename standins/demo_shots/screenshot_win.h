@@ -6,49 +6,42 @@
 
 #include <string>
 
+#include "common/owners_win.h"
 #include "standins/window_driver_win.h"
 
 namespace karuvel::e2e {
+
+// What the screen shows in `r` (screen coordinates), as 24-bit pixels, bottom row first, each row
+// padded to four bytes as a BMP file stores them; empty when it cannot be read.
+inline std::string ScreenPixels(const RECT& r, BITMAPINFOHEADER& header) {
+  header = {sizeof header, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  if (header.biWidth <= 0 || header.biHeight <= 0) return {};
+  const ScreenDc screen;
+  const UniqueDc memory(CreateCompatibleDC(screen.Get()));
+  void* bits = nullptr;
+  const UniqueGdiObject bitmap(CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!memory || !bitmap) return {};
+  const HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+  const bool read = BitBlt(memory.Get(), 0, 0, header.biWidth, header.biHeight, screen.Get(), r.left, r.top, SRCCOPY);
+  GdiFlush();
+  SelectObject(memory.Get(), old);
+  header.biSizeImage = ((static_cast<DWORD>(header.biWidth) * 3 + 3) & ~3u) * static_cast<DWORD>(header.biHeight);
+  return read ? std::string(static_cast<const char*>(bits), header.biSizeImage) : std::string();
+}
 
 // What the screen shows of `window`, as the bytes of a 24-bit BMP file; empty when it cannot be read.
 inline std::string Screenshot(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
-  if (width <= 0 || height <= 0) return {};
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::string bytes;
-  if (bitmap) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    SelectObject(memory, old);
-    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
-    const DWORD imageSize = stride * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    info.bmiHeader.biSizeImage = imageSize;
-    bytes.assign(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    bytes.append(static_cast<const char*>(bits), imageSize);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return bytes;
+  BITMAPINFOHEADER header{};
+  const std::string pixels = ScreenPixels(r, header);
+  if (pixels.empty()) return {};
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + header.biSizeImage;
+  return std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+         std::string(reinterpret_cast<const char*>(&header), sizeof header) + pixels;
 }
 
 inline BOOL CALLBACK FindUnpainted(HWND child, LPARAM found) {

@@ -14,6 +14,7 @@
 
 #include "common/owners_win.h"
 #include "shell/control_ids.h"
+#include "standins/demo_shots/screenshot_win.h"
 #include "standins/window_driver_win.h"
 #include "tests/e2e/drag_source.h"
 
@@ -39,23 +40,14 @@ inline std::wstring MessageBoxText(HWND box) { return ReadText(GetDlgItem(box, 0
 // How many pixels the screen shows in `r` (screen coordinates) whose grey level is below `below`:
 // text on the light boxes, or -1 when the screen cannot be read.
 inline int DarkPixelsIn(const RECT& r, int below = 128) {
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const ScreenDc screen;
-  const UniqueGdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  const UniqueDc memory(CreateCompatibleDC(screen.Get()));
-  if (width <= 0 || height <= 0 || !bitmap || !memory) return -1;
-  const HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
-  const bool read = BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), r.left, r.top, SRCCOPY);
-  SelectObject(memory.Get(), old);
-  GdiFlush();
-  if (!read) return -1;
+  BITMAPINFOHEADER header{};
+  const std::string pixels = ScreenPixels(r, header);
+  const size_t stride = header.biSizeImage / std::max<LONG>(header.biHeight, 1);
   int dark = 0;
-  for (const BYTE *p = static_cast<const BYTE*>(bits), *end = p + 4 * width * height; p < end; p += 4)
-    dark += p[0] + p[1] + p[2] < 3 * below;
-  return dark;
+  for (size_t row = 0; row < pixels.size(); row += stride)
+    for (size_t at = row; at < row + 3 * header.biWidth; at += 3)
+      dark += static_cast<BYTE>(pixels[at]) + static_cast<BYTE>(pixels[at + 1]) + static_cast<BYTE>(pixels[at + 2]) < 3 * below;
+  return pixels.empty() ? -1 : dark;
 }
 
 // The same inside `control`'s client area.
