@@ -1,6 +1,6 @@
-// MainWindow, Karuvel's only window, on raw Win32: the layout in twips converted with the DPI of
-// the monitor the window is on, its colours (the system's under high contrast), the MainView the
-// handlers work on, and the dispatch of control notifications and drops.
+// MainWindow, Karuvel's only window, on raw Win32 and the dialog manager: the controls of the
+// layout at the window's DPI, the MainView the handlers work on, the busy state of a load, the
+// dispatch of control notifications, and drops kept for the window's own thread.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,8 @@
 #include "dscp/drop_registration.h"
 #include "shell/accessible_win.h"
 #include "shell/app.h"
+#include "shell/window_layout_win.h"
+#include "shell/window_look_win.h"
 
 namespace karuvel {
 
@@ -71,35 +73,21 @@ class MainWindow : public MainView {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
   void RunQueuedDrop();
-  void PaintBackground(HDC dc) const;
-  int Px(int twips) const;
-  void MakeFonts();
+  // Every control gets the fonts and the place of the layout at dpi_.
   void PlaceControls();
-  // The outer size that shows every control of the view `heightTwips` designs, at dpi_.
-  SIZE OuterPixels(int heightTwips) const;
-  void UpdateIcons();
-  // Asks again for high contrast; repaints when it changed, or always with `repaint`.
-  void UpdateColours(bool repaint);
-  // The control of this window that has the focus, or gets it back when the window is activated.
-  HWND OwnFocus() const;
-  void GiveFocus(HWND control);
-  void RestoreFocus();
-  COLORREF Colour(int systemColour, COLORREF designed) const;
+  // Asks again for high contrast; repaints when anything may look otherwise, or always with `repaint`.
+  void UpdateLook(bool repaint);
   // Throws away all input the thread has received, and any composition the IME made of it.
   void DiscardInput() const;
-  // The views: the controls below the collapsed view's client area are hidden there.
-  void ShowViewControls();
 
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
-  bool highContrast_ = false;
   int dpi_ = 96;
   // The last height set and the pixels it was set as (Windows' own after a change of DPI), so that
   // reading it back is exact at any DPI.
   int heightTwips_ = 0;
   int heightPixels_ = 0;
   bool busy_ = false;
-  HWND focus_ = nullptr;  // the control to give the focus back to on activation
   HWND focusBeforeBusy_ = nullptr;  // the button that had the focus when it was disabled
   HWND focusParked_ = nullptr;      // where the focus went meanwhile
   App* app_ = nullptr;
@@ -108,12 +96,12 @@ class MainWindow : public MainView {
   std::deque<DropData> drops_;  // dropped, not yet handled; shared with the drop thread
   std::array<HWND, 32> controls_{};
   AccessibilityLibrary accessibility_;
-  std::array<UniqueGdiObject, 3> fonts_;  // by Face: main, version, title
-  UniqueGdiObject background_, boxFill_, shapeFill_;
-  std::array<UniqueIcon, 2> icons_;  // big, small: at the window's DPI
+  WindowFonts fonts_;
+  WindowLook look_;
 };
 
-// Runs the window's messages until the process ends, with keyboard navigation between controls.
+// Runs the window's messages until the process ends, the dialog manager taking the keys that move
+// between controls.
 int RunMessageLoop(const MainWindow& window);
 
 }  // namespace karuvel

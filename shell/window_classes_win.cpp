@@ -6,60 +6,12 @@ namespace karuvel {
 
 namespace {
 
-// Rectangle of a window in its parent's client coordinates.
-RECT RectInParent(HWND hwnd) {
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 HFONT FontOf(HWND hwnd) { return reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, kFontSlot)); }
 
 // The container's colours for `hwnd` set in `dc`, and its brush.
 HBRUSH AskColours(HWND hwnd, HDC dc) {
   return reinterpret_cast<HBRUSH>(
       SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
-}
-
-// The container paints what lies beneath before its children paint, so labels never erase.
-LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_SETFONT:
-      SetWindowLongPtrW(hwnd, kFontSlot, static_cast<LONG_PTR>(wParam));
-      if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
-    case WM_GETFONT:
-      return GetWindowLongPtrW(hwnd, kFontSlot);
-    case WM_GETDLGCODE:
-      return DLGC_STATIC;  // never takes the focus: the dialog manager's keys pass it by
-    case WM_SETTEXT: {
-      const LRESULT done = DefWindowProcW(hwnd, message, wParam, lParam);
-      // The old text is gone only when the container paints beneath again.
-      const RECT r = RectInParent(hwnd);
-      InvalidateRect(GetParent(hwnd), &r, TRUE);
-      return done;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      wchar_t text[256];
-      const int length = GetWindowTextW(hwnd, text, 256);
-      if (length > 0 && AskColours(hwnd, dc)) {
-        HGDIOBJ old = SelectObject(dc, FontOf(hwnd));
-        SetBkMode(dc, TRANSPARENT);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-        SelectObject(dc, old);
-      }
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 void PaintFrame(HWND hwnd, HDC dc) {
@@ -127,18 +79,9 @@ DWORD RegisterControlClasses(HINSTANCE instance) {
   frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   // No class brush: a frame paints all of itself, and a class would delete its brush on unregistering.
   frame.lpszClassName = kFrameClass;
-  if (!RegisterClassExW(&frame)) return GetLastError();
-
-  WNDCLASSEXW label = frame;
-  label.lpfnWndProc = LabelProc;
-  label.lpszClassName = kLabelClass;
-  if (!RegisterClassExW(&label)) return GetLastError();
-  return 0;
+  return RegisterClassExW(&frame) ? 0 : GetLastError();
 }
 
-void UnregisterControlClasses(HINSTANCE instance) {
-  UnregisterClassW(kFrameClass, instance);
-  UnregisterClassW(kLabelClass, instance);
-}
+void UnregisterControlClasses(HINSTANCE instance) { UnregisterClassW(kFrameClass, instance); }
 
 }  // namespace karuvel

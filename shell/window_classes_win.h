@@ -1,7 +1,6 @@
-// The window's own control classes: frames that contain controls and draw a group border with a
-// caption, and labels that draw only their text, so what lies beneath shows through. Both ask their
-// container for their colours with WM_CTLCOLORSTATIC as they paint, as the system's statics do; a
-// label whose container answers no brush draws nothing.
+// The window's own control class: frames that contain controls and draw a group border with a
+// caption. They ask their container for their colours with WM_CTLCOLORSTATIC as they paint, as the
+// system's statics do.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +8,6 @@
 namespace karuvel {
 
 constexpr wchar_t kFrameClass[] = L"KaruvelFrame";
-constexpr wchar_t kLabelClass[] = L"KaruvelLabel";
 
 // The window's background, beneath the frames and labels too.
 constexpr COLORREF kWindowBackground = RGB(224, 224, 224);
@@ -18,11 +16,11 @@ constexpr COLORREF kWindowBackground = RGB(224, 224, 224);
 // follows.
 constexpr UINT kDpiQuery = WM_APP + 0x40;
 
-// Window-extra slot: both classes keep their font.
+// Window-extra slot: a frame keeps its font.
 constexpr int kFontSlot = 0;
 constexpr int kExtraBytes = sizeof(LONG_PTR);
 
-// Registers both classes; the error code when the system refuses, 0 when done.
+// Registers the class; the error code when the system refuses, 0 when done.
 DWORD RegisterControlClasses(HINSTANCE instance);
 void UnregisterControlClasses(HINSTANCE instance);
 

@@ -318,15 +318,17 @@ TEST_F(Window, ARequestMovesTheFocusOnce) {
   EXPECT_EQ(GetFocus(), C(ids::kRequestBox));
 }
 
+BOOL CALLBACK AddPlacement(HWND child, LPARAM placed) {
+  RECT r = e2e::RectOf(child);
+  MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  (*reinterpret_cast<std::map<int, RECT>*>(placed))[GetDlgCtrlID(child)] = r;
+  return TRUE;
+}
+
 // Where each control stands in its container, in pixels.
 std::map<int, RECT> Placements(HWND window) {
   std::map<int, RECT> placed;
-  EnumChildWindows(window, [](HWND child, LPARAM param) {
-    RECT r = e2e::RectOf(child);
-    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    (*reinterpret_cast<std::map<int, RECT>*>(param))[GetDlgCtrlID(child)] = r;
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&placed));
+  EnumChildWindows(window, AddPlacement, reinterpret_cast<LPARAM>(&placed));
   return placed;
 }
 
@@ -413,6 +415,12 @@ TEST_F(Window, TextReadsUnderTheUsersColours) {
   EXPECT_EQ(GetPixel(screen.Get(), r.right - 30, r.bottom - 6), GetSysColor(COLOR_WINDOW));
 }
 
+template <typename Work>
+DWORD WINAPI RunOnThread(void* work) {
+  (*static_cast<Work*>(work))();
+  return 0;
+}
+
 // A package check that takes its time, as one on an offline network path does. Keys typed meanwhile
 // neither close the message that follows unseen nor press 切替 again once it is closed.
 TEST_F(Window, KeysTypedDuringASlowPackageCheckAreGone) {
@@ -452,8 +460,7 @@ TEST_F(Window, KeysTypedDuringASlowPackageCheckAreGone) {
       e2e::WaitUntil([&] { return !IsWindow(box); });
     }
   };
-  const UniqueHandle user(CreateThread(nullptr, 0, [](void* f) -> DWORD { return (*static_cast<decltype(typing)*>(f))(), 0; },
-                                       &typing, 0, nullptr));
+  const UniqueHandle user(CreateThread(nullptr, 0, RunOnThread<decltype(typing)>, &typing, 0, nullptr));
   SendMessageW(C(ids::kCmd切替), BM_CLICK, 0, 0);
   Pump();
   done = true;
