@@ -10,6 +10,7 @@ using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiCall = int(WINAPI*)(int, UINT);
 using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
+using EnableNonClientDpiScalingCall = BOOL(WINAPI*)(HWND);
 
 // The function `name` of a system DLL the program has loaded; null where this Windows has none.
 template <typename Call>
@@ -37,6 +38,10 @@ int SystemMetricForDpi(int index, int dpi) {
 void ClientToWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
   const auto forDpi = Find<AdjustWindowRectExForDpiCall>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (!forDpi || !forDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi))) AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+void ScaleNonClientWithDpi(HWND window) {
+  if (const auto enable = Find<EnableNonClientDpiScalingCall>(L"user32.dll", "EnableNonClientDpiScaling")) enable(window);
 }
 
 void SearchDllsInSystemFolderOnly() {

@@ -19,6 +19,12 @@ int SystemMetricForDpi(int index, int dpi);
 // AdjustWindowRectEx where the call is missing.
 void ClientToWindowRect(RECT& rect, DWORD style, DWORD exStyle, int dpi);
 
+// Has Windows scale `window`'s title bar and borders with its DPI, as it does by itself for a program
+// aware of each monitor's DPI from Windows 10 1703 on (EnableNonClientDpiScaling, Windows 10 1607,
+// whose awareness of each monitor leaves them at the system's DPI); nothing where the call is missing.
+// Called on WM_NCCREATE.
+void ScaleNonClientWithDpi(HWND window);
+
 // Every later DLL search of the process, whatever asks for it, looks only in the system folder
 // (SetDefaultDllDirectories, Windows 8 and Windows 7 with its loader update KB2533623): never in the
 // program's folder, the current folder or PATH. Where the call is missing, only the current folder

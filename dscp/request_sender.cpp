@@ -17,7 +17,7 @@ void SendDscpRequest(LoadContext& load) {
   load.strReceiveText.clear();
   const std::string request = TextToAnsi(load.strSendText);
   // Fresh and zero-filled for every send, with two bytes of slack: a library written for a caller
-  // that handed it a string of that many characters writes its terminator one byte past them.
+  // that handed it a string of that many characters writes its terminator just past them.
   std::vector<char> reply(kReplyBufferSize + 2, '\0');
 
   int32_t result = 0;

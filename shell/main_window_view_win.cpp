@@ -61,22 +61,24 @@ void MainWindow::SetTextEnabled(TextBox box, bool enabled) { EnableWindow(Contro
 
 void MainWindow::SetButtonEnabled(Button button, bool enabled) {
   HWND control = Control(IdOf(button));
-  HWND focus = GetFocus();
-  if (!enabled && focus == control) {
+  const bool active = IsChild(hwnd_, GetFocus());
+  if (!enabled && (active ? GetFocus() : focusWhenInactive_) == control) {
     // A disabled control loses the focus to nobody: it goes on, once, to the first control that
     // stays on (the load buttons go off together), and comes back when this one is enabled again,
-    // unless the user has moved it meanwhile. (In an inactive window the dialog manager keeps it.)
+    // unless the user has moved it meanwhile. An inactive window (a drop from another program)
+    // keeps it for the dialog manager, which cannot give it to a disabled control on activation.
     if (!focusBeforeBusy_) focusBeforeBusy_ = control;
     HWND next = control;
     do next = GetNextDlgTabItem(hwnd_, next, FALSE);
     while (next && next != control && IsLoadButton(GetDlgCtrlID(next)));
-    SetFocus(next);
-    focusParked_ = GetFocus();
+    if (active) SetFocus(next), focusParked_ = GetFocus();
   }
   EnableWindow(control, enabled);
   if (enabled && control == focusBeforeBusy_) {
-    focus = GetFocus();
-    if (focus == focusParked_ && focus) SetFocus(control);
+    // Whatever the window got if it was activated meanwhile (a message of the load) is no choice of
+    // the user's, as the input of a load is thrown away.
+    HWND focus = GetFocus();
+    if (IsChild(hwnd_, focus) && (focus == focusParked_ || !focusParked_)) SetFocus(control);
     focusBeforeBusy_ = focusParked_ = nullptr;
   }
 }
@@ -93,15 +95,21 @@ int MainWindow::OuterHeightTwips() const {
 
 void MainWindow::SetOuterHeightTwips(int twips) {
   heightTwips_ = twips;
-  // Below the client area a control is out of sight, yet a screen reader walking the window finds it.
-  for (const ControlLayout& c : kLayout)
-    if (!c.parent) ShowWindow(Control(c.id), InView(c, twips) ? SW_SHOWNA : SW_HIDE);
+  ShowViewControls();
   const SIZE size = OuterPixels(twips, dpi_);
   heightPixels_ = size.cy;
   RECT r;
   GetWindowRect(hwnd_, &r);
   if (r.right - r.left == size.cx && r.bottom - r.top == size.cy) return;
   SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::ShowViewControls() {
+  // Below the client area a control is out of sight, yet a screen reader walking the window finds it.
+  for (const ControlLayout& c : kLayout) {
+    const bool shown = InView(c, heightTwips_) && !(c.id == kTitleShadow && look_.HighContrast());
+    if (!c.parent) ShowWindow(Control(c.id), shown ? SW_SHOWNA : SW_HIDE);
+  }
 }
 
 void MainWindow::ShowMessage(const Text& text) {
@@ -116,11 +124,15 @@ void MainWindow::SetBusy(bool busy) {
   if (!busy) DiscardInput();
   busy_ = busy;
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+  if (busy) ShowNow();  // the buttons off, before a package check on a slow network path
 }
 
 void MainWindow::DiscardInput() const {
   MSG ignored;
   while (PeekMessageW(&ignored, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {}
+  // Touch and pen input, which Windows 8 and later queue apart from the input Windows 7 knows.
+  constexpr UINT kTouchFirst = 0x0240, kPointerLast = 0x024F;  // WM_TOUCH to WM_POINTERHWHEEL
+  while (PeekMessageW(&ignored, nullptr, kTouchFirst, kPointerLast, PM_REMOVE)) {}
   // An IME reads keys as they are taken from the queue: what it made of them is dropped too.
   HWND focus = GetFocus();
   if (HIMC context = focus ? ImmGetContext(focus) : nullptr) {

@@ -104,8 +104,7 @@ void MainWindow::PlaceControls() {
 
 void MainWindow::UpdateLook(bool repaint) {
   if (!look_.Update(repaint)) return;
-  // High contrast leaves out the title's shadow, as it leaves out the bar.
-  if (HWND shadow = Control(kTitleShadow)) ShowWindow(shadow, look_.HighContrast() ? SW_HIDE : SW_SHOWNA);
+  ShowViewControls();
   if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
@@ -202,7 +201,16 @@ void MainWindow::OnCommand(int id, int code) {
       if (code == CBN_SELCHANGE) Cbo切替スクリプト_Click(*app_);
       return;
   }
-  // Enter where no button is the default comes as IDOK, which no control has: it presses nothing.
+  // Enter where the focus is on no default button. A button clicked into focus is not made the
+  // default by the dialog manager, which sees only the focus its keys move: Enter presses it all the
+  // same, as it presses one reached by the keys. Elsewhere (a list) Enter presses nothing.
+  if (id == IDOK) {
+    HWND focus = GetFocus();
+    const int focused = GetDlgCtrlID(focus);
+    if (IsChild(hwnd_, focus) && LayoutOf(focused).id == focused && LayoutOf(focused).kind == Kind::Button)
+      OnCommand(focused, BN_CLICKED);
+    return;
+  }
   if (code != BN_CLICKED || !IsWindowEnabled(Control(id))) return;
   switch (id) {
     case kCmd詳細:
@@ -226,6 +234,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     auto* self = static_cast<MainWindow*>(create->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    ScaleNonClientWithDpi(hwnd);
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   return self ? self->HandleMessage(message, wParam, lParam) : DefDlgProcW(hwnd, message, wParam, lParam);
@@ -300,6 +309,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // as a dialog made from a template gets it on creation.
       const bool active = LOWORD(wParam) != WA_INACTIVE;
       if (active && HIWORD(wParam)) return 0;
+      if (!active && IsChild(hwnd_, GetFocus())) focusWhenInactive_ = GetFocus();  // as the dialog manager saves it
       const LRESULT done = DefDlgProcW(hwnd_, message, wParam, lParam);
       if (active && !IsChild(hwnd_, GetFocus())) SetFocus(GetNextDlgTabItem(hwnd_, nullptr, FALSE));
       return done;

@@ -79,6 +79,9 @@ class MainWindow : public MainView {
   void UpdateLook(bool repaint);
   // Throws away all input the thread has received, and any composition the IME made of it.
   void DiscardInput() const;
+  // Shows the controls of the view heightTwips_ designs and hides the others; high contrast leaves
+  // out the title's shadow, as it leaves out the bar.
+  void ShowViewControls();
 
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
@@ -89,7 +92,8 @@ class MainWindow : public MainView {
   int heightPixels_ = 0;
   bool busy_ = false;
   HWND focusBeforeBusy_ = nullptr;  // the button that had the focus when it was disabled
-  HWND focusParked_ = nullptr;      // where the focus went meanwhile
+  HWND focusParked_ = nullptr;      // where the focus went meanwhile, if the window was active
+  HWND focusWhenInactive_ = nullptr;  // the control the dialog manager gives the focus back to
   App* app_ = nullptr;
   WindowActions actions_;
   SRWLOCK dropsLock_ = SRWLOCK_INIT;
