@@ -110,7 +110,6 @@ void MainWindow::UpdateLook(bool repaint) {
 
 DWORD MainWindow::Load(HINSTANCE instance) {
   dpi_ = WindowDpi(nullptr);  // the screen's, until the window is on its monitor
-  look_.Update(true);
   if (const DWORD error = RegisterMainClass(instance, WindowProc)) return error;
   if (const DWORD error = RegisterControlClasses(instance)) {
     UnregisterClassW(kMainWindowClass, instance);
