@@ -113,7 +113,8 @@ void MainWindow::ShowViewControls() {
 }
 
 void MainWindow::ShowMessage(const Text& text) {
-  // Keys typed during a slow package check must not close the message unseen.
+  // Keys typed during a slow package check, or while the request waited, must not close the
+  // message unseen.
   if (busy_) DiscardInput();
   MessageBoxW(hwnd_, Wide(text), kMessageCaption, MB_OK);
 }

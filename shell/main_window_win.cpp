@@ -71,6 +71,8 @@ const wchar_t* ClassOf(Kind kind, DWORD& styles, DWORD& exStyles) {
       return L"EDIT";
     case Kind::Label:
     case Kind::Shape:
+      styles |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;  // one line, as the title and the version are
+      return L"STATIC";
     case Kind::ListName:
       styles |= SS_LEFT | SS_NOPREFIX;
       return L"STATIC";
@@ -164,9 +166,9 @@ HWND MainWindow::Control(int id) const {
 
 void MainWindow::SetVersionCaption(const Text& caption) { SetWindowTextW(Control(kLblVersion), Wide(caption)); }
 
-// The dialog manager gives the note list, the first control that takes the focus, the focus once
-// the window is first active, whenever that is. Painting follows with the first idle moment: a
-// message box of start-up paints it too.
+// The note list, the first control that takes the focus, gets it once the window is first active,
+// whenever that is (see WM_ACTIVATE). Painting follows with the first idle moment: a message box of
+// start-up paints it too.
 void MainWindow::Show(int showCommand) { ShowWindow(hwnd_, showCommand); }
 
 bool MainWindow::TakesDrops() const { return IsWindowEnabled(hwnd_) && IsWindowEnabled(Control(kCmd切替)); }
@@ -304,7 +306,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_ACTIVATE: {
       // A minimised window keeps no focus, and is given it when it is restored. The dialog manager
-      // gives back the focus it saved; a window restored before any control had it gets the first,
+      // gives back the focus it saved; where it saved none (the first activation, or a start
+      // minimised) or cannot give it (a button a load has turned off), the first control gets it,
       // as a dialog made from a template gets it on creation.
       const bool active = LOWORD(wParam) != WA_INACTIVE;
       if (active && HIWORD(wParam)) return 0;

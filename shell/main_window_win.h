@@ -40,6 +40,7 @@ class MainWindow : public MainView {
   // The handlers the controls' notifications run; set before the window is shown.
   void Attach(App* app, WindowActions actions);
 
+  // Before Show: a label paints no background of its own, so a new text would stand over the old.
   void SetVersionCaption(const Text& caption);
   // The first show, with the show state the program was started with.
   void Show(int showCommand);
