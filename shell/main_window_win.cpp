@@ -169,7 +169,11 @@ void MainWindow::SetVersionCaption(const Text& caption) { SetWindowTextW(Control
 // The note list, the first control that takes the focus, gets it once the window is first active,
 // whenever that is (see WM_ACTIVATE). Painting follows with the first idle moment: a message box of
 // start-up paints it too.
-void MainWindow::Show(int showCommand) { ShowWindow(hwnd_, showCommand); }
+void MainWindow::Show(int showCommand) {
+  // The window has a fixed size and no maximise box: a shortcut set to maximise opens it as it is.
+  if (showCommand == SW_SHOWMAXIMIZED) showCommand = SW_SHOWNORMAL;
+  ShowWindow(hwnd_, showCommand);
+}
 
 bool MainWindow::TakesDrops() const { return IsWindowEnabled(hwnd_) && IsWindowEnabled(Control(kCmd切替)); }
 

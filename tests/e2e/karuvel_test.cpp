@@ -88,7 +88,8 @@ TEST_F(KaruvelWindow, TheWindowAtStartAndAReloadThatFindsNoNote) {
 }
 
 // Started minimised at 120 DPI, as a shortcut and the display settings can ask: no control has the
-// focus until the window is restored, at the size its twips give at that DPI.
+// focus until the window is restored, at the size its twips give at that DPI. Started maximised, it
+// is not.
 TEST_F(KaruvelWindow, StartsAsItsShortcutAndTheScreenAsk) {
   // LogPixels, read by Karuvel when it starts (the test program keeps its own DPI): 120 until the
   // window is up, then the session's 96 again, also when the test ends sooner.
@@ -106,6 +107,11 @@ TEST_F(KaruvelWindow, StartsAsItsShortcutAndTheScreenAsk) {
   EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window) && FocusOf(window) == C(kCbo切替対象); }));
   const SIZE size = OuterSize(window);
   EXPECT_TRUE(size.cx == TwipsToPixels(6240, 120) && size.cy == TwipsToPixels(2925, 120)) << size.cx << "x" << size.cy;
+  // A shortcut set to maximise opens it at its own size: the window has no maximised state.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(karuvel_->WaitExit(), std::optional<DWORD>(0));
+  ASSERT_NE(karuvel_.emplace(BuildDir() + L"karuvel.exe", L"", SW_SHOWMAXIMIZED).WaitReady(3), nullptr);
+  EXPECT_FALSE(IsZoomed(karuvel_->Window()));
 }
 
 // ZMemo installed under Program Files and run without administrator rights: Windows keeps what it
