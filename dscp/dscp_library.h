@@ -13,8 +13,8 @@ class DscpLibrary {
  public:
   virtual ~DscpLibrary() = default;
   // Calls chc_DSCPSend(host, request, reply) and stores its result. `host` and `request` are
-  // NUL-terminated ANSI text; `reply` is kReplyBufferSize zero-filled bytes, and two more of slack. Returns false, having
-  // called nothing, when the library or its export cannot be loaded.
+  // NUL-terminated ANSI text; `reply` is kReplyBufferSize zero-filled bytes, and two more of slack.
+  // Returns false, having called nothing, when the library or its export cannot be loaded.
   virtual bool Send(const char* host, const char* request, char* reply, int32_t& result) = 0;
 };
 

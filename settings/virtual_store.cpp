@@ -1,5 +1,7 @@
 #include "settings/virtual_store.h"
 
+#include <algorithm>
+
 #include "settings/user_dir.h"
 
 namespace karuvel {
@@ -36,11 +38,8 @@ Text VirtualStoreCopy(TextView path, const VirtualStore& store) {
   if (store.root.empty() || !SplitFullPath(path, drive, parts)) return Text();
   for (const Text& protectedFolder : store.protectedFolders) {
     if (!SplitFullPath(protectedFolder, folderDrive, folder) || folderDrive != drive || folder.empty() ||
-        folder.size() >= parts.size())
+        folder.size() >= parts.size() || !std::equal(folder.begin(), folder.end(), parts.begin(), EqualsIgnoreAsciiCase))
       continue;
-    bool inside = true;
-    for (std::size_t i = 0; i < folder.size() && inside; ++i) inside = EqualsIgnoreAsciiCase(folder[i], parts[i]);
-    if (!inside) continue;
     Text copy = store.root;
     for (const Text& part : parts) copy += u'\\' + part;
     return copy;

@@ -146,9 +146,9 @@ DWORD MainWindow::Load(HINSTANCE instance) {
     if (!control) return GetLastError();
     controls_[c.id - kFirstControlId] = control;
   }
+  look_.Update(true);  // before the view is shown: it leaves the title's shadow out under high contrast
   PlaceControls();
   SetOuterHeightTwips(kCollapsedHeightTwips);
-  UpdateLook(true);
   for (const auto& b : kBehaviours)
     AddControlBehaviour(Control(b.id), b.behaviour, accessibility_);  // without it, the system's own
   return 0;
